@@ -1,0 +1,52 @@
+#pragma once
+// Method names avoid the names windows.h defines as macros (GetVersionEx, OutputDebugString,
+// FormatMessage): a Win32 implementation includes both.
+// System-wide queries: the version, the local clock, the debugger output and the system's
+// text of an error code.
+
+#include <cstdint>
+#include <string>
+
+#include "platform/os/Seams.h"
+
+namespace os {
+
+// The fields of OSVERSIONINFOW that the program reads.
+struct OsVersionInfo {
+  std::uint32_t majorVersion = 0;
+  std::uint32_t minorVersion = 0;
+  std::uint32_t buildNumber = 0;
+  std::uint32_t platformId = 0;
+  std::string csdVersion;
+};
+
+// SYSTEMTIME.
+struct SystemTime {
+  std::uint16_t year = 0;
+  std::uint16_t month = 0;
+  std::uint16_t dayOfWeek = 0;
+  std::uint16_t day = 0;
+  std::uint16_t hour = 0;
+  std::uint16_t minute = 0;
+  std::uint16_t second = 0;
+  std::uint16_t milliseconds = 0;
+};
+
+class ISystem {
+ public:
+  virtual ~ISystem() = default;
+
+  // GetVersionExW with the record size set to that of OSVERSIONINFOW (276 bytes).
+  virtual bool VersionInfo(OsVersionInfo& info) = 0;
+  // GetLocalTime.
+  virtual SystemTime LocalTime() = 0;
+  // OutputDebugStringA.
+  virtual void DebugOutput(const std::string& text) = 0;
+  // FormatMessageA from the system message table, language 0x0400, at most 254 characters,
+  // as the system gives it (trailing line break included). Empty when the system has no text.
+  virtual std::string SystemMessageText(std::uint32_t code) = 0;
+};
+
+inline ISystem& System() { return Get<ISystem>(); }
+
+}  // namespace os

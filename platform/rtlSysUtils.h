@@ -1,0 +1,44 @@
+#pragma once
+// Runtime helpers the whole program shares: the project's exception types and the
+// Pascal-style Format that the texts of the system are written in.
+
+#include <cstdint>
+#include <exception>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace rtl {
+
+// Base of the project's exceptions. ClassName() is what logs and reports show for the error.
+class Exception : public std::exception {
+ public:
+  explicit Exception(std::string message) : message_(std::move(message)) {}
+  const char* what() const noexcept override { return message_.c_str(); }
+  const std::string& Message() const { return message_; }
+  virtual std::string ClassName() const { return "Exception"; }
+
+ private:
+  std::string message_;
+};
+
+// The class name of any caught exception: the project's own name for its types, the
+// demangled C++ type name for others, "" when it cannot be told.
+std::string ExceptionClassName(const std::exception& error);
+
+// One argument of Format.
+using FormatArg = std::variant<std::int64_t, double, std::string>;
+
+// Pascal-style Format: "%[index:][-][width][.precision]type" with the types d, u, x, s, f, g,
+// e, n, m; "%%" is a percent sign. An index ("%1:s") picks the argument, later specifiers
+// without one go on from there. A missing argument or a type that does not fit raises
+// EConvertError, as the runtime does.
+std::string Format(const std::string& format, const std::vector<FormatArg>& args);
+
+class EConvertError : public Exception {
+ public:
+  using Exception::Exception;
+  std::string ClassName() const override { return "EConvertError"; }
+};
+
+}  // namespace rtl

@@ -1,0 +1,62 @@
+#pragma once
+// The process and the system as a test sets them up: arguments, module path, ids, version,
+// a clock that a test moves, the debugger output it records and the texts of error codes.
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/os/Process.h"
+#include "platform/os/System.h"
+#include "tests/fakes/FailureInjector.h"
+
+namespace fakes {
+
+class FakeProcess : public os::IProcess {
+ public:
+  std::vector<std::string> arguments{"C:\\Program Files\\Tolvex\\TolvexQuietmark.exe"};
+  std::string moduleFileName = "C:\\Program Files\\Tolvex\\TolvexQuietmark.exe";
+  std::uint32_t processId = 0x1A2B;
+  std::uint32_t threadId = 0x3C;
+
+  // Replaces the arguments after the program path.
+  void SetCommandLine(std::vector<std::string> switches) {
+    arguments.resize(1);
+    arguments.insert(arguments.end(), switches.begin(), switches.end());
+  }
+
+  std::vector<std::string> Arguments() override { return arguments; }
+  std::string ModuleFileName() override { return moduleFileName; }
+  std::uint32_t CurrentProcessId() override { return processId; }
+  std::uint32_t CurrentThreadId() override { return threadId; }
+};
+
+class FakeSystem : public os::ISystem {
+ public:
+  // A fresh Windows 10 (1903) unless a test says otherwise.
+  os::OsVersionInfo version{10, 0, 18362, 2, ""};
+  bool versionQuerySucceeds = true;
+  os::SystemTime now{2026, 12, 4, 10, 9, 30, 15, 250};
+  std::vector<std::string> debugOutput;
+  std::map<std::uint32_t, std::string> messages{
+      {0, "The operation completed successfully.\r\n"},
+      {2, "The system cannot find the file specified.\r\n"},
+      {5, "Access is denied.\r\n"},
+      {1060, "The specified service does not exist as an installed service.\r\n"},
+  };
+
+  bool VersionInfo(os::OsVersionInfo& info) override {
+    if (!versionQuerySucceeds) return false;
+    info = version;
+    return true;
+  }
+  os::SystemTime LocalTime() override { return now; }
+  void DebugOutput(const std::string& text) override { debugOutput.push_back(text); }
+  std::string SystemMessageText(std::uint32_t code) override {
+    auto it = messages.find(code);
+    return it == messages.end() ? std::string() : it->second;
+  }
+};
+
+}  // namespace fakes
