@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <exception>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -33,12 +34,24 @@ using FormatArg = std::variant<std::int64_t, double, std::string>;
 // e, n, m; "%%" is a percent sign. An index ("%1:s") picks the argument, later specifiers
 // without one go on from there. A missing argument or a type that does not fit raises
 // EConvertError, as the runtime does.
+// Width and precision count characters (code points of the UTF-8 text), not bytes. Type
+// letters are case-insensitive; x writes upper-case digits; u and x read a negative value in
+// the 32-bit range as the unsigned 32-bit number it stands for (an HRESULT, a DWORD). Floats
+// use the invariant settings ("." decimal, "," thousands, currency sign U+00A4) and round
+// half away from zero, as the runtime does: Format("%.0f", {62.5}) is "63".
 std::string Format(const std::string& format, const std::vector<FormatArg>& args);
 
 class EConvertError : public Exception {
  public:
   using Exception::Exception;
   std::string ClassName() const override { return "EConvertError"; }
+};
+
+// Access to a list by a position outside it.
+class EListError : public Exception {
+ public:
+  using Exception::Exception;
+  std::string ClassName() const override { return "EListError"; }
 };
 
 }  // namespace rtl
