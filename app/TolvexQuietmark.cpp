@@ -33,26 +33,23 @@ const std::vector<ModuleStep>& ModuleSteps() {
   return steps;
 }
 
-// Shuts down every module that was started when it ends, also when the start-up or the body
-// raised.
+// Starts the modules in order; Stop shuts down, backwards, every module that was started,
+// also after the start-up or the body raised.
 class ModuleLifetime {
  public:
-  ModuleLifetime() = default;
   void Start() {
     for (const auto& step : ModuleSteps()) {
       if (step.initialize) step.initialize();
       ++started_;
     }
   }
-  ~ModuleLifetime() {
+  void Stop() {
     const auto& steps = ModuleSteps();
     while (started_ > 0) {
       --started_;
       if (steps[started_].finalize) steps[started_].finalize();
     }
   }
-  ModuleLifetime(const ModuleLifetime&) = delete;
-  ModuleLifetime& operator=(const ModuleLifetime&) = delete;
 
  private:
   std::size_t started_ = 0;
@@ -68,12 +65,18 @@ void MainProgram() {
 }
 
 int RunTolvexQuietmark() {
+  ModuleLifetime modules;
+  int exitCode = 0;
   try {
-    ModuleLifetime modules;
     modules.Start();
     MainProgram();
-  } catch (const std::exception&) {
-    return kExitUnhandledException;
+  } catch (...) {
+    exitCode = kExitUnhandledException;
   }
-  return 0;
+  try {
+    modules.Stop();
+  } catch (...) {
+    exitCode = kExitUnhandledException;
+  }
+  return exitCode;
 }

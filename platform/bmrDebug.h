@@ -84,6 +84,7 @@ class TDebugLoggerRef {
 
   // The logger, or the inert one without a logger; never null.
   TDebugLogger* operator->() const { return logger_ != nullptr ? logger_ : &Inert(); }
+  TDebugLogger& operator*() const { return *operator->(); }
   // The logger itself; null once the logger is finished.
   operator TDebugLogger*() const noexcept { return logger_; }
   TDebugLogger* get() const noexcept { return logger_; }

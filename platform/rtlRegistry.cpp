@@ -8,7 +8,13 @@ std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 TRegistry::TRegistry(std::uint32_t access) : access_(access) {}
 
-TRegistry::~TRegistry() { CloseKey(); }
+TRegistry::~TRegistry() {
+  // A destructor must not throw: a key left open when the registry seam is gone is dropped.
+  try {
+    CloseKey();
+  } catch (...) {
+  }
+}
 
 void TRegistry::SetRootKey(os::RegKey rootKey) {
   if (rootKey_ == rootKey) return;

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <future>
+#include <memory>
+#include <thread>
+
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -71,6 +76,8 @@ TEST_F(DebugTest, LevelTestDropsEntriesBelowFourButModuleTracesAlwaysPass) {
   RegisterLogHandler(FirstHandler);
   DebugLogger()->LogError("three", 3);
   DebugLogger()->LogInfo("zero", 0);
+  DebugLogger()->LogEnterMethod("three", 3);
+  DebugLogger()->LogLeaveMethod("three", 3);
   DebugLogger()->LogWin32Error(5, "three", 3);
   DebugLogger()->LogException(rtl::Exception("x"), "three", 3);
   EXPECT_TRUE(g_entries.empty());
@@ -202,6 +209,19 @@ TEST_F(DebugTest, ARaisingHandlerEndsTheDispatchAndReachesTheCaller) {
   // The logger still works afterwards.
   EXPECT_THROW(DebugLogger()->LogError("b", 4), std::runtime_error);
   EXPECT_EQ(g_entries.size(), 2u);
+
+  // The lock was released: another thread gets it (a recursive lock would let this thread in
+  // anyway).
+  auto done = std::make_shared<std::promise<void>>();
+  auto finished = done->get_future();
+  std::thread([done] {
+    try {
+      DebugLogger()->LogError("c", 4);
+    } catch (...) {
+    }
+    done->set_value();
+  }).detach();
+  EXPECT_EQ(finished.wait_for(std::chrono::seconds(5)), std::future_status::ready);
 }
 
 TEST_F(DebugTest, AfterShutDownThereIsNoLoggerAndCallsDoNothing) {

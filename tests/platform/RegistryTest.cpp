@@ -63,6 +63,33 @@ TEST_F(TMyRegistryTest, OpenKeyReadOnlyFallsBackToTheRightsTheKeyGrants) {
   }
 }
 
+TEST_F(TMyRegistryTest, OpenKeyReadOnlyKeepsTheViewOfTheAccessMaskAndOfSetBits) {
+  // Only the 64-bit view holds the key; a 32-bit process without a view flag looks in
+  // Wow6432Node.
+  registry.CreateKey(os::kHKeyLocalMachine, "SOFTWARE\\Vendor\\Product");
+  {
+    TMyRegistry reg;
+    reg.SetRootKey(os::kHKeyLocalMachine);
+    EXPECT_FALSE(reg.OpenKeyReadOnly("\\SOFTWARE\\Vendor\\Product"));
+  }
+  {
+    TMyRegistry reg;
+    reg.SetRootKey(os::kHKeyLocalMachine);
+    reg.SetAccess(os::kKeyAllAccess | os::kKeyWow64_64Key);
+    registry.openCalls.clear();
+    EXPECT_TRUE(reg.OpenKeyReadOnly("\\SOFTWARE\\Vendor\\Product"));
+    ASSERT_EQ(registry.openCalls.size(), 1u);
+    EXPECT_EQ(registry.openCalls[0].sam, os::kKeyRead | os::kKeyWow64_64Key);
+    EXPECT_EQ(reg.Access(), os::kKeyAllAccess | os::kKeyWow64_64Key);
+  }
+  {
+    TMyRegistry reg;
+    reg.SetRootKey(os::kHKeyLocalMachine);
+    reg.SetBits(64);
+    EXPECT_TRUE(reg.OpenKeyReadOnly("\\SOFTWARE\\Vendor\\Product"));
+  }
+}
+
 TEST_F(TMyRegistryTest, LastErrorIsTheResultOfTheLastTry) {
   registry.failures.Fail("RegOpenKeyExA", os::kErrorAccessDenied, "Missing", 2);
   TMyRegistry reg;

@@ -1,0 +1,16 @@
+#pragma once
+// os::ISystem over kernel32: version, local time, debugger output, system message texts.
+
+#include "platform/os/System.h"
+
+namespace os::win32 {
+
+class Win32System final : public os::ISystem {
+ public:
+  bool VersionInfo(OsVersionInfo& info) override;
+  SystemTime LocalTime() override;
+  void DebugOutput(const std::string& text) override;
+  std::string SystemMessageText(std::uint32_t code) override;
+};
+
+}  // namespace os::win32
