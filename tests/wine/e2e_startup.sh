@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Starts the real TolvexQuietmark.exe under Wine and checks how it ends:
+#   /silent         -> exit code 0 (no window, nothing changed)
+#   no arguments    -> exit code 0 (there is no window yet)
+# Wine also gives 0 when it could not run a 32-bit program at all, so a loader trace must
+# show that the exe was loaded into a 32-bit process and that this process left through the
+# normal shut-down path (LdrShutdownProcess), not through a crash.
+#
+# usage: e2e_startup.sh <TolvexQuietmark.exe> <scripts/wine-run> <folder for the logs>
+set -u
+exe=$1
+wine_run=$2
+logs=$3
+mkdir -p "$logs"
+failures=0
+
+run_case() {
+  local name=$1
+  shift
+  local log="$logs/$name.log"
+  local started=$SECONDS
+  WINEDEBUG=+pid,+loaddll,+module "$wine_run" "$exe" "$@" >"$log.out" 2>"$log"
+  local code=$?
+  local took=$((SECONDS - started))
+  # "0123:0124:trace:loaddll:build_module Loaded L"Z:\...\TolvexQuietmark.exe" at 00400000: native"
+  local loaded pid
+  loaded=$(grep -a -m1 'trace:loaddll:build_module Loaded L".*\\\\TolvexQuietmark\.exe" at [0-9A-Fa-f]*: native' "$log")
+  pid=${loaded%%:*}
+  local problems=()
+  [ "$code" -eq 0 ] || problems+=("exit code $code")
+  if [ -z "$loaded" ]; then
+    problems+=("the exe was never loaded")
+  else
+    [[ $loaded =~ \ at\ [0-9A-Fa-f]{8}:\ native ]] || problems+=("not a 32-bit process: $loaded")
+    grep -a -q "^$pid:[0-9a-f]*:trace:module:LdrShutdownProcess" "$log" ||
+      problems+=("process $pid did not shut down normally")
+  fi
+  if [ ${#problems[@]} -eq 0 ]; then
+    echo "e2e $name: passed (exit code 0, 32-bit process $pid shut down normally, ${took}s)"
+  else
+    echo "e2e $name: FAILED: ${problems[*]} (${took}s; trace in $log)"
+    tail -n 20 "$log"
+    failures=$((failures + 1))
+  fi
+}
+
+run_case silent /silent
+run_case no-arguments
+
+if [ "$failures" -eq 0 ]; then
+  echo "2 passed, 0 failed"
+else
+  echo "$((2 - failures)) passed, $failures failed"
+  exit 1
+fi
