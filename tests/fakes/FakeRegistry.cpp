@@ -101,21 +101,15 @@ const FakeRegistry::Handle* FakeRegistry::FindHandle(os::RegKey key) const {
   return it == handles_.end() ? nullptr : &it->second;
 }
 
-bool FakeRegistry::Resolve(os::RegKey key, const std::string& subKey, std::uint32_t sam, Key*& base,
+bool FakeRegistry::Resolve(os::RegKey key, const std::string& subKey, std::uint32_t sam, os::RegKey& root,
                            std::vector<std::string>& parts, std::string& path) const {
-  os::RegKey root = key;
+  root = key;
   parts.clear();
   if (!IsPredefined(key)) {
     const Handle* handle = FindHandle(key);
     if (handle == nullptr) return false;
-    // Handles keep their root and physical parts in `path`; rebuild the parts from it.
-    std::vector<std::string> handleParts = SplitPath(handle->path);
-    std::string rootName = handleParts.front();
-    handleParts.erase(handleParts.begin());
-    for (const auto& [candidate, node] : roots_) {
-      if (node->name == rootName) root = candidate;
-    }
-    parts = handleParts;
+    root = handle->root;
+    parts = handle->parts;
   }
   for (auto& part : SplitPath(subKey)) parts.push_back(part);
   const bool view32 = wow64 && (sam & os::kKeyWow64_64Key) == 0;
@@ -123,9 +117,8 @@ bool FakeRegistry::Resolve(os::RegKey key, const std::string& subKey, std::uint3
       Lower(parts[1]) != "wow6432node" && Lower(parts[1]) != "policies") {
     parts.insert(parts.begin() + 1, "Wow6432Node");
   }
-  base = Root(root);
   path = JoinPath(root, parts);
-  return base != nullptr;
+  return Root(root) != nullptr;
 }
 
 std::int32_t FakeRegistry::Open(const char* call, os::RegKey key, const std::string& subKey, std::uint32_t sam,
@@ -139,10 +132,11 @@ std::int32_t FakeRegistry::Open(const char* call, os::RegKey key, const std::str
   };
   if (auto code = failures.Check(call, logical)) return finish(static_cast<std::int32_t>(*code));
   if (!subKey.empty() && subKey.front() == '\\') return finish(os::kErrorBadPathname);
-  Key* base = nullptr;
+  os::RegKey root = 0;
   std::vector<std::string> parts;
   std::string path;
-  if (!Resolve(key, subKey, sam, base, parts, path)) return finish(os::kErrorInvalidHandle);
+  if (!Resolve(key, subKey, sam, root, parts, path)) return finish(os::kErrorInvalidHandle);
+  Key* base = Root(root);
 
   const std::uint32_t wanted = sam & ~os::kKeyWow64Res;
   Key* target = Find(base, parts);
@@ -164,7 +158,7 @@ std::int32_t FakeRegistry::Open(const char* call, os::RegKey key, const std::str
     if (disposition) *disposition = os::kRegOpenedExistingKey;
   }
   result = nextHandle_++;
-  handles_[result] = Handle{target, path, wanted == 0 ? target->grantedAccess : wanted};
+  handles_[result] = Handle{target, root, parts, path, wanted == 0 ? target->grantedAccess : wanted};
   return finish(os::kErrorSuccess);
 }
 

@@ -72,7 +72,9 @@ class FakeRegistry : public os::IRegistry {
   struct Key;
   struct Handle {
     Key* key;
-    std::string path;  // root name + physical path, for messages and failure matching
+    os::RegKey root;
+    std::vector<std::string> parts;  // physical path below the root
+    std::string path;                // root name + physical path, for messages and failure matching
     std::uint32_t access;
   };
 
@@ -81,7 +83,7 @@ class FakeRegistry : public os::IRegistry {
   Key* FindOrCreate(Key* base, const std::vector<std::string>& parts, bool& created);
   // Resolves a handle (predefined or opened) and a sub key to the base key and physical
   // parts, applying the 32-bit view when the process has one.
-  bool Resolve(os::RegKey key, const std::string& subKey, std::uint32_t sam, Key*& base,
+  bool Resolve(os::RegKey key, const std::string& subKey, std::uint32_t sam, os::RegKey& root,
                std::vector<std::string>& parts, std::string& path) const;
   const Handle* FindHandle(os::RegKey key) const;
   std::int32_t Open(const char* call, os::RegKey key, const std::string& subKey, std::uint32_t sam,
