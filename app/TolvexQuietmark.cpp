@@ -1,14 +1,21 @@
 #include "app/TolvexQuietmark.h"
 
 #include <exception>
+#include <string>
 #include <vector>
 
+#include "engine/tvqmCommandLine.h"
+#include "engine/tvqmScheduledTask.h"
+#include "engine/tvqmVorletsList.h"
 #include "platform/bmrConsoleHelp.h"
 #include "platform/bmrCredits.h"
 #include "platform/bmrDebug.h"
 #include "platform/bmrDebugConsts.h"
 #include "platform/bmrRegistry.h"
 #include "platform/bmrWindows.h"
+#include "platform/os/Process.h"
+#include "platform/os/System.h"
+#include "platform/rtlSysUtils.h"
 
 namespace {
 
@@ -29,6 +36,8 @@ const std::vector<ModuleStep>& ModuleSteps() {
       {InitializeBmrRegistry, nullptr},
       {InitializeBmrSecurity, nullptr},
       {InitializeBmrRegCache, FinalizeBmrRegCache},
+      {InitializeTvqmVorletsList, FinalizeTvqmVorletsList},
+      {InitializeTvqmCommandLine, FinalizeTvqmCommandLine},
   };
   return steps;
 }
@@ -57,26 +66,84 @@ class ModuleLifetime {
 
 constexpr int kExitUnhandledException = 217;
 
+constexpr int kModeApply = 0;
+constexpr int kModeUndo = 1;
+
+bool IsPresent(const TCommandLineParameterItem* item) { return item != nullptr && item->Present(); }
+
+std::string ModuleName() {
+  const std::string path = os::Process().ModuleFileName();
+  const auto slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// What the program says about an exception nobody caught before it ends with 217. The silent
+// mode runs unattended (also as the boot-time task of the SYSTEM account), so the report goes
+// to the debugger output and to standard error, never into a window nobody could close. The
+// windowed program has no window toolkit of its own yet, so it reports the same way.
+void ReportUnhandledException(const std::string& className, const std::string& message) {
+  const std::string report =
+      rtl::Format("Exception %s in module %s.\r\n%s\r\n", {className, ModuleName(), message});
+  os::System().DebugOutput(report);
+  os::Process().WriteStandardError(report);
+}
+
+// Runs one stage of the program; an exception is reported and gives the exit code 217.
+template <class Stage>
+bool RunReported(Stage stage) {
+  try {
+    stage();
+    return true;
+  } catch (const std::exception& error) {
+    ReportUnhandledException(rtl::ExceptionClassName(error), error.what());
+  } catch (...) {
+    ReportUnhandledException("(unknown)", "An exception of an unknown type was raised.");
+  }
+  return false;
+}
+
 }  // namespace
 
+void ProcessImmunizersSilently(int mode) {
+  // No log event is attached: the walk shows nothing. Each immunizer exists only for its own
+  // operation and is freed before the next is created, also when its operation raised.
+  for (const TWindows10ImmunizationClass& immunizerClass : StandardImmunizations) {
+    const auto immunizer = immunizerClass.Create();
+    if (mode == kModeApply) {
+      immunizer->Immunize();
+    } else if (mode == kModeUndo) {
+      immunizer->Remove();
+    }
+  }
+}
+
 void MainProgram() {
-  // Without the main window a start ends after start-up; the silent walk comes with the
-  // immunizers.
+  // The application title and the stored window layouts belong to the window toolkit, which
+  // the program has not got yet.
+  if (IsPresent(CLPSetupTask)) {
+    SetupScheduledTask();
+    if (IsPresent(CLPSilent)) return;
+  }
+  if (!IsPresent(CLPSilent)) {
+    // The windowed program: there is no main window yet, so the start ends here.
+    return;
+  }
+  if (IsPresent(CLPUndo)) {
+    ProcessImmunizersSilently(kModeUndo);
+  } else if (IsPresent(CLPApply)) {
+    ProcessImmunizersSilently(kModeApply);
+  }
 }
 
 int RunTolvexQuietmark() {
   ModuleLifetime modules;
   int exitCode = 0;
-  try {
-    modules.Start();
-    MainProgram();
-  } catch (...) {
+  if (!RunReported([&] {
+        modules.Start();
+        MainProgram();
+      })) {
     exitCode = kExitUnhandledException;
   }
-  try {
-    modules.Stop();
-  } catch (...) {
-    exitCode = kExitUnhandledException;
-  }
+  if (!RunReported([&] { modules.Stop(); })) exitCode = kExitUnhandledException;
   return exitCode;
 }

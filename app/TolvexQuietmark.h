@@ -9,3 +9,7 @@ int RunTolvexQuietmark();
 // The body: names the application, registers the refresh task when asked, then runs the
 // window or the silent walk.
 void MainProgram();
+
+// The silent walk over the standard list: mode 0 applies every immunizer, mode 1 undoes it;
+// any other mode only creates and frees each one. Exceptions are not caught.
+void ProcessImmunizersSilently(int mode);

@@ -19,6 +19,9 @@ class FakeProcess : public os::IProcess {
   std::string moduleFileName = "C:\\Program Files\\Tolvex\\TolvexQuietmark.exe";
   std::uint32_t processId = 0x1A2B;
   std::uint32_t threadId = 0x3C;
+  // A 32-bit process on 64-bit Windows unless a test says otherwise (see FakeWindows::SetWow64).
+  bool wow64 = true;
+  std::string standardError;
 
   // Replaces the arguments after the program path.
   void SetCommandLine(std::vector<std::string> switches) {
@@ -30,6 +33,8 @@ class FakeProcess : public os::IProcess {
   std::string ModuleFileName() override { return moduleFileName; }
   std::uint32_t CurrentProcessId() override { return processId; }
   std::uint32_t CurrentThreadId() override { return threadId; }
+  bool IsWow64Process() override { return wow64; }
+  void WriteStandardError(const std::string& text) override { standardError += text; }
 };
 
 class FakeSystem : public os::ISystem {

@@ -12,6 +12,13 @@ struct FakeWindows {
   FakeProcess process;
   FakeSystem system;
 
+  // A 32-bit process on 64-bit Windows (the default) or on 32-bit Windows: the process answer
+  // and the registry's view go together.
+  void SetWow64(bool wow64) {
+    process.wow64 = wow64;
+    registry.wow64 = wow64;
+  }
+
  private:
   os::ScopedOverride<os::IRegistry> registryOverride_{registry};
   os::ScopedOverride<os::IProcess> processOverride_{process};

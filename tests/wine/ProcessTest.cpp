@@ -64,4 +64,10 @@ TEST(Win32Process, IdsAreThoseOfTheCallingThread) {
   EXPECT_NE(os::Process().CurrentThreadId(), other);
 }
 
+// The prefix is a 64-bit one and the tests a 32-bit program: the registry immunizers depend on
+// this answer to reach the native view.
+TEST(Win32Process, ThirtyTwoBitProgramInTheSixtyFourBitPrefixRunsUnderWow64) {
+  EXPECT_TRUE(os::Process().IsWow64Process());
+}
+
 }  // namespace

@@ -37,4 +37,16 @@ std::uint32_t Win32Process::CurrentProcessId() { return GetCurrentProcessId(); }
 
 std::uint32_t Win32Process::CurrentThreadId() { return GetCurrentThreadId(); }
 
+bool Win32Process::IsWow64Process() {
+  BOOL wow64 = FALSE;
+  return ::IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+void Win32Process::WriteStandardError(const std::string& text) {
+  const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+  if (error == nullptr || error == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(error, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
 }  // namespace os::win32

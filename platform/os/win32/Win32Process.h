@@ -13,6 +13,8 @@ class Win32Process final : public os::IProcess {
   std::string ModuleFileName() override;
   std::uint32_t CurrentProcessId() override;
   std::uint32_t CurrentThreadId() override;
+  bool IsWow64Process() override;
+  void WriteStandardError(const std::string& text) override;
 };
 
 }  // namespace os::win32

@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# The real TolvexQuietmark.exe under Wine against the prefix's registry, checked from outside
+# with the 64-bit reg.exe (the native view of the 64-bit prefix):
+#   /silent /apply   -> exit code 0, the nine values of the registry immunizers written as
+#                       REG_DWORD in the native view (nothing under Wow6432Node)
+#   /silent /undo    -> exit code 0, the values deleted, except those of a class that the
+#                       product policy disables ("Disable" + class name = 1)
+#
+# usage: e2e_registry.sh <TolvexQuietmark.exe> <scripts folder> <folder for the logs>
+set -u
+exe=$1
+scripts=$2
+logs=$3
+mkdir -p "$logs"
+source "$scripts/wine-env"
+tvqm_wine_start || exit 1
+
+passed=0
+failed=0
+check() {  # check <description> <condition result 0/1>
+  if [ "$2" -eq 0 ]; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    echo "e2e registry: FAILED: $1"
+  fi
+}
+
+reg_tool() { timeout -k 5 60 "$tvqm_wine" reg "$@" </dev/null 2>/dev/null | tr -d '\r'; }
+# reg's exit status says whether the key exists (it prints its complaint to standard output).
+key_exists() { timeout -k 5 60 "$tvqm_wine" reg query "$1" </dev/null >/dev/null 2>&1; }
+
+# The data of a value as reg shows it ("REG_DWORD 0x1"), empty when it is missing.
+value_of() {
+  reg_tool query "$1" /v "$2" | awk -v name="$2" 'tolower($1) == tolower(name) { print $2, $3 }'
+}
+
+# key | value name | data after apply
+values=(
+  'HKLM\SOFTWARE\Policies\Microsoft\Windows\DataCollection|AllowTelemetry|0x0'
+  'HKLM\SOFTWARE\Policies\Microsoft\SQMClient\Windows|CEIPEnable|0x0'
+  'HKLM\SOFTWARE\Policies\Microsoft\Windows\AppCompat|AITEnable|0x0'
+  'HKLM\SOFTWARE\Policies\Microsoft\Windows\AppCompat|DisableUAR|0x1'
+  'HKLM\SOFTWARE\Microsoft\PolicyManager\default\WiFi\AllowWiFiHotSpotReporting|value|0x0'
+  'HKLM\SOFTWARE\Microsoft\PolicyManager\default\WiFi\AllowAutoConnectToWiFiSenseHotspots|value|0x0'
+  'HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\AdvertisingInfo|Enabled|0x0'
+  'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\DeliveryOptimization\Config|DODownloadMode|0x1'
+  'HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\DeliveryOptimization|SystemSettingsDownloadMode|0x3'
+)
+# Keys a 32-bit process would be redirected to without the native view.
+redirected=(
+  'HKLM\SOFTWARE\Wow6432Node\Microsoft\PolicyManager\default\WiFi\AllowWiFiHotSpotReporting'
+  'HKLM\SOFTWARE\Wow6432Node\Microsoft\PolicyManager\default\WiFi\AllowAutoConnectToWiFiSenseHotspots'
+  'HKLM\SOFTWARE\Wow6432Node\Microsoft\Windows\CurrentVersion\DeliveryOptimization\Config'
+)
+policy='HKLM\SOFTWARE\Policies\Brenmoor Ltd.\Tolvex Quietmark\Immunisation'
+disabled_class=TWindows10AITRegistryImmunization
+
+reset_registry() {
+  local row key name
+  for row in "${values[@]}"; do
+    IFS='|' read -r key name _ <<<"$row"
+    reg_tool delete "$key" /v "$name" /f >/dev/null
+  done
+  for key in "${redirected[@]}"; do reg_tool delete "$key" /f >/dev/null; done
+  reg_tool delete "$policy" /f >/dev/null
+}
+
+run_exe() {  # run_exe <log name> <arguments...>
+  local name=$1
+  shift
+  local started=$SECONDS
+  "$scripts/wine-run" "$exe" "$@" >"$logs/$name.out" 2>"$logs/$name.err"
+  local code=$?
+  echo "e2e registry: TolvexQuietmark.exe $* ended with exit code $code after $((SECONDS - started))s"
+  return $code
+}
+
+reset_registry
+
+run_exe apply /silent /apply
+check "/silent /apply ends with exit code 0" $?
+for row in "${values[@]}"; do
+  IFS='|' read -r key name data <<<"$row"
+  actual=$(value_of "$key" "$name")
+  [ "$actual" = "REG_DWORD $data" ]
+  check "after /silent /apply $key\\$name is REG_DWORD $data (found: ${actual:-nothing})" $?
+done
+for key in "${redirected[@]}"; do
+  ! key_exists "$key"
+  check "after /silent /apply nothing was written to $key" $?
+done
+
+reg_tool add "$policy" /v "Disable$disabled_class" /t REG_DWORD /d 1 /f >/dev/null
+check "the policy value Disable$disabled_class was set up" "$([ "$(value_of "$policy" "Disable$disabled_class")" = "REG_DWORD 0x1" ]; echo $?)"
+
+run_exe undo /silent /undo
+check "/silent /undo ends with exit code 0" $?
+for row in "${values[@]}"; do
+  IFS='|' read -r key name data <<<"$row"
+  actual=$(value_of "$key" "$name")
+  if [ "$name" = AITEnable ]; then
+    [ "$actual" = "REG_DWORD $data" ]
+    check "the disabled class kept $key\\$name (found: ${actual:-nothing})" $?
+  else
+    [ -z "$actual" ]
+    check "after /silent /undo $key\\$name is deleted (found: ${actual:-nothing})" $?
+  fi
+done
+
+reset_registry
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
