@@ -50,13 +50,6 @@ TRegistryDataType DataTypeOf(std::uint32_t registryType) {
   }
 }
 
-// The system's text of an error code without its line break.
-std::string SystemText(std::int32_t code) {
-  std::string text = os::System().SystemMessageText(static_cast<std::uint32_t>(code));
-  while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') text.pop_back();
-  return text;
-}
-
 // Removes white space and control characters at both ends.
 std::string Trimmed(const std::string& text) {
   std::size_t begin = 0;
@@ -64,6 +57,11 @@ std::string Trimmed(const std::string& text) {
   while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ') ++begin;
   while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ') --end;
   return text.substr(begin, end - begin);
+}
+
+// The system's text of an error code without its line break.
+std::string SystemText(std::int32_t code) {
+  return Trimmed(os::System().SystemMessageText(static_cast<std::uint32_t>(code)));
 }
 
 }  // namespace
@@ -148,10 +146,9 @@ void TCustomWindows10RegistryImmunization::WriteSetting(const TRegistrySetting& 
   StepKey key;
   if (!OpenKeyForWriting(setting, key.Receive())) return;
   if (setting.DataType != rsdInteger) return;
-  const auto bits = static_cast<std::uint32_t>(setting.Value);
-  const std::uint8_t data[4] = {static_cast<std::uint8_t>(bits), static_cast<std::uint8_t>(bits >> 8),
-                                static_cast<std::uint8_t>(bits >> 16), static_cast<std::uint8_t>(bits >> 24)};
-  const std::int32_t result = registry.SetValueEx(key.Get(), setting.ValueName, os::kRegDword, data, sizeof(data));
+  const std::int32_t result =
+      registry.SetValueEx(key.Get(), setting.ValueName, os::kRegDword,
+                          reinterpret_cast<const std::uint8_t*>(&setting.Value), sizeof(setting.Value));
   if (result != os::kErrorSuccess) {
     throw ERegistryException(rtl::Format("Failed to set data for value \"%s\" (error code %d: %s)",
                                          {setting.ValueName, std::int64_t{result}, SystemText(result)}));
