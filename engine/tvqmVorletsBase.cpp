@@ -118,15 +118,13 @@ std::int32_t TCustomWindows10RegistryImmunization::IsSettingApplied(const TRegis
     DoLog(ilError, rtl::Format(rtl::LoadResString(rslogerrorregistrydatatype), {setting.ValueName}));
     return 0;
   }
-  std::uint8_t data[4] = {};
-  std::uint32_t size = sizeof(data);
-  if (registry.QueryValueEx(key.Get(), setting.ValueName, &type, data, &size) != os::kErrorSuccess ||
-      size != sizeof(data)) {
+  std::int32_t value = 0;
+  std::uint32_t size = sizeof(value);
+  if (registry.QueryValueEx(key.Get(), setting.ValueName, &type, reinterpret_cast<std::uint8_t*>(&value), &size) !=
+          os::kErrorSuccess ||
+      size != sizeof(value)) {
     return 0;
   }
-  const auto value = static_cast<std::int32_t>(
-      static_cast<std::uint32_t>(data[0]) | (static_cast<std::uint32_t>(data[1]) << 8) |
-      (static_cast<std::uint32_t>(data[2]) << 16) | (static_cast<std::uint32_t>(data[3]) << 24));
   return value == setting.Value ? 1 : 0;
 }
 
