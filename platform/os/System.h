@@ -45,6 +45,9 @@ class ISystem {
   // FormatMessageA from the system message table, language 0x0400, at most 254 characters,
   // as the system gives it (trailing line break included). Empty when the system has no text.
   virtual std::string SystemMessageText(std::uint32_t code) = 0;
+  // ExpandEnvironmentStringsW: %NAME% replaced by the variable's value, unknown names kept as
+  // written. Empty when the call fails.
+  virtual std::string ExpandEnvironment(const std::string& text) = 0;
 };
 
 inline ISystem& System() { return Get<ISystem>(); }

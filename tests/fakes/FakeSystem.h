@@ -2,6 +2,7 @@
 // The process and the system as a test sets them up: arguments, module path, ids, version,
 // a clock that a test moves, the debugger output it records and the texts of error codes.
 
+#include <cctype>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -61,6 +62,34 @@ class FakeSystem : public os::ISystem {
   std::string SystemMessageText(std::uint32_t code) override {
     auto it = messages.find(code);
     return it == messages.end() ? std::string() : it->second;
+  }
+  // Names compare without regard to case, as Windows compares them.
+  std::map<std::string, std::string> environment{
+      {"SYSTEMROOT", "C:\\Windows"}, {"WINDIR", "C:\\Windows"}, {"SYSTEMDRIVE", "C:"},
+      {"PROGRAMDATA", "C:\\ProgramData"}, {"USERPROFILE", "C:\\Users\\Tester"}};
+  std::string ExpandEnvironment(const std::string& text) override {
+    std::string result;
+    std::size_t at = 0;
+    while (at < text.size()) {
+      const std::size_t open = text.find('%', at);
+      const std::size_t close = open == std::string::npos ? open : text.find('%', open + 1);
+      if (close == std::string::npos) {
+        result += text.substr(at);
+        break;
+      }
+      std::string name = text.substr(open + 1, close - open - 1);
+      for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      auto it = environment.find(name);
+      if (it == environment.end()) {
+        // An unknown name stays as written; its closing % may open the next one.
+        result += text.substr(at, close - at);
+        at = close;
+      } else {
+        result += text.substr(at, open - at) + it->second;
+        at = close + 1;
+      }
+    }
+    return result;
   }
 };
 

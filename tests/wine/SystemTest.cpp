@@ -80,3 +80,18 @@ TEST(Win32System, DebugOutputReachesAMonitorInTheAnsiCodePage) {
 }
 
 }  // namespace
+
+// Long values take a second call with the size the first one asked for; unknown names stay.
+TEST(Win32System, ExpandEnvironmentReplacesKnownNamesOnly) {
+  const std::wstring longValue(700, L'x');
+  ASSERT_TRUE(SetEnvironmentVariableW(L"TVQM_LONG_VALUE", longValue.c_str()));
+  wchar_t systemRoot[MAX_PATH];
+  ASSERT_GT(GetEnvironmentVariableW(L"SystemRoot", systemRoot, MAX_PATH), 0u);
+
+  EXPECT_EQ(os::win32::WideToUtf8(systemRoot) + "\\system32\\drivers\\etc",
+            os::System().ExpandEnvironment("%SystemRoot%\\system32\\drivers\\etc"));
+  EXPECT_EQ("<" + std::string(700, 'x') + ">", os::System().ExpandEnvironment("<%TVQM_LONG_VALUE%>"));
+  EXPECT_EQ("%TVQM_NOT_SET_ANYWHERE%\\a", os::System().ExpandEnvironment("%TVQM_NOT_SET_ANYWHERE%\\a"));
+  EXPECT_EQ("Grüße", os::System().ExpandEnvironment("Grüße"));
+  SetEnvironmentVariableW(L"TVQM_LONG_VALUE", nullptr);
+}

@@ -53,4 +53,20 @@ std::string Win32System::SystemMessageText(std::uint32_t code) {
   return AnsiToUtf8(std::string_view(buffer, length));
 }
 
+std::string Win32System::ExpandEnvironment(const std::string& text) {
+  const std::wstring source = Utf8ToWide(text);
+  std::wstring expanded(256, L'\0');
+  // The answer is the length needed including the terminating zero; the variables may change
+  // between the calls, so ask again until the buffer was large enough.
+  for (;;) {
+    const DWORD needed = ExpandEnvironmentStringsW(source.c_str(), expanded.data(), static_cast<DWORD>(expanded.size()));
+    if (needed == 0) return {};
+    if (needed <= expanded.size()) {
+      expanded.resize(needed - 1);
+      return WideToUtf8(expanded);
+    }
+    expanded.assign(needed, L'\0');
+  }
+}
+
 }  // namespace os::win32

@@ -11,6 +11,7 @@ class Win32System final : public os::ISystem {
   SystemTime LocalTime() override;
   void DebugOutput(const std::string& text) override;
   std::string SystemMessageText(std::uint32_t code) override;
+  std::string ExpandEnvironment(const std::string& text) override;
 };
 
 }  // namespace os::win32
