@@ -11,7 +11,9 @@
 #include "platform/bmrCredits.h"
 #include "platform/bmrDebug.h"
 #include "platform/bmrDebugConsts.h"
+#include "platform/bmrFFHosts.h"
 #include "platform/bmrRegistry.h"
+#include "platform/bmrServices.h"
 #include "platform/bmrWindows.h"
 #include "platform/os/Process.h"
 #include "platform/os/System.h"
@@ -36,6 +38,8 @@ const std::vector<ModuleStep>& ModuleSteps() {
       {InitializeBmrRegistry, nullptr},
       {InitializeBmrSecurity, nullptr},
       {InitializeBmrRegCache, FinalizeBmrRegCache},
+      {InitializeBmrFFHosts, nullptr},
+      {InitializeBmrServices, nullptr},
       {InitializeTvqmVorletsList, FinalizeTvqmVorletsList},
       {InitializeTvqmCommandLine, FinalizeTvqmCommandLine},
   };

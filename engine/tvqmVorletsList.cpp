@@ -40,8 +40,11 @@ void InitializeTvqmVorletsList() {
   StandardImmunizations.clear();
   OptionalImmunizations.clear();
   // The standard list, in the order of the silent walk and of the standard page.
+  RegisterImmunization(ImmunizationClassOf<TWindows10TelemetryHostsImmunization>(), false);
+  RegisterImmunization(ImmunizationClassOf<TWindows10TelemetryServicesImmunization>(), false);
   RegisterImmunization(ImmunizationClassOf<TWindows10TelemetryRegistryImmunization>(), false);
   RegisterImmunization(ImmunizationClassOf<TWindowsCEIPRegistryImmunization>(), false);
+  RegisterImmunization(ImmunizationClassOf<TWindowsCEIPScheduledTaskImmunization>(), false);
   RegisterImmunization(ImmunizationClassOf<TWindows10AITRegistryImmunization>(), false);
   RegisterImmunization(ImmunizationClassOf<TWindows10StepsRecorderRegistryImmunization>(), false);
   RegisterImmunization(ImmunizationClassOf<TWindows10WiFiSenseRegistryImmunization>(), false);

@@ -156,7 +156,7 @@ TEST_F(ProgramTest, EveryClassDisabledMeansNothingToDo) {
 
 TEST_F(ProgramTest, ExceptionInTheWalkEndsItWith217AndAReportThatNeedsNoWindow) {
   PresetForeignValues(windows.registry);
-  // The third class (AIT) fails to write; the two before it are done, none after it runs.
+  // The AIT class fails to write; the registry classes before it are done, none after it runs.
   windows.registry.failures.Fail("RegSetValueExA", os::kErrorAccessDenied, "AITEnable");
   windows.process.SetCommandLine({"/silent", "/apply"});
 
@@ -232,6 +232,33 @@ TEST(SilentWalkTest, EachImmunizerLivesForItsOwnOperationAndARaisingOneEndsTheWa
   EXPECT_EQ(g_created, 3);
   EXPECT_EQ(g_alive, 0);
   StandardImmunizations = saved;
+}
+
+TEST_F(ProgramTest, SilentApplyDisablesTheTelemetryServicesAndUndoStartsThemAgain) {
+  auto& diagTrack = windows.services.Add("DiagTrack", os::kServiceRunning, os::kServiceAutoStart);
+  auto& push = windows.services.Add("dmwappushservice", os::kServiceStopped, os::kServiceDemandStart);
+  windows.process.SetCommandLine({"/silent", "/apply"});
+
+  EXPECT_EQ(RunTolvexQuietmark(), 0);
+  EXPECT_EQ(diagTrack.startType, os::kServiceDisabled);
+  EXPECT_EQ(diagTrack.state, os::kServiceStopPending);
+  EXPECT_EQ(push.startType, os::kServiceDisabled);
+  EXPECT_EQ(push.state, os::kServiceStopped);
+
+  windows.services.Settle();
+  fakes::FakeProcess undo;
+  undo.SetCommandLine({"/silent", "/undo"});
+  {
+    os::ScopedOverride<os::IProcess> process(undo);
+    EXPECT_EQ(RunTolvexQuietmark(), 0);
+  }
+  windows.services.Settle();
+  EXPECT_EQ(diagTrack.startType, os::kServiceAutoStart);
+  EXPECT_EQ(diagTrack.state, os::kServiceRunning);
+  EXPECT_EQ(push.startType, os::kServiceAutoStart);
+  EXPECT_EQ(push.state, os::kServiceRunning);
+  EXPECT_EQ(windows.services.OpenHandleCount(), 0u);
+  EXPECT_EQ(undo.standardError, "");
 }
 
 }  // namespace

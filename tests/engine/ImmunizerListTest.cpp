@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -25,14 +26,27 @@ struct ClassRow {
   bool windows7To10;
 };
 const std::vector<ClassRow> kStandardRegistryClasses = {
+    {"TWindows10TelemetryHostsImmunization", "Telemetry Hosts", true},
+    {"TWindows10TelemetryServicesImmunization", "Telemetry Services", false},
     {"TWindows10TelemetryRegistryImmunization", "Telemetry Group Policy", true},
     {"TWindowsCEIPRegistryImmunization", "Consumer Experience Improvement Program (CEIP) Group Policy", true},
+    {"TWindowsCEIPScheduledTaskImmunization", "Consumer Experience Improvement Program (CEIP) Scheduled Tasks", true},
     {"TWindows10AITRegistryImmunization", "Application Impact Telemetry (AIT) Group Policy", false},
     {"TWindows10StepsRecorderRegistryImmunization", "Steps Recorder Group Policy", false},
     {"TWindows10WiFiSenseRegistryImmunization", "WiFi Sense (HotSpot Sharing) Group Policy", false},
     {"TWindows10AdvertisingIDRegistryImmunization", "Apps use advertising ID", false},
     {"TWindows10WindowsUpdateLocalP2PRegistryImmunization", "P2P Windows Updates outside local network", false},
 };
+
+// Items of the classes that are no registry values, all applied on an empty system (a task
+// that does not exist counts as disabled).
+std::int32_t NonRegistryItems(const std::string& className) {
+  // Every host name is in the file after the apply.
+  if (className == "TWindows10TelemetryHostsImmunization") return 37;
+  // A service this system lacks counts as in place.
+  if (className == "TWindows10TelemetryServicesImmunization") return 2;
+  return className == "TWindowsCEIPScheduledTaskImmunization" ? 5 : 0;
+}
 
 std::vector<std::string> Names(const TAWindows10ImmunizationClass& list) {
   std::vector<std::string> names;
@@ -69,7 +83,7 @@ TEST_F(ImmunizerListTest, DisablePolicyLeavesOutOnlyANonZeroDword) {
   InitializeTvqmVorletsList();
 
   auto expected = Names(kStandardRegistryClasses);
-  expected.erase(expected.begin());
+  expected.erase(std::find(expected.begin(), expected.end(), "TWindows10TelemetryRegistryImmunization"));
   EXPECT_EQ(Names(StandardImmunizations), expected);
   // Every other class of the key has no value: one level-5 entry per class that was not a flag.
   std::size_t wifiEntries = 0;
@@ -119,7 +133,8 @@ TEST_F(ImmunizerListTest, OnWindows7OnlyTheClassesForAllVersionsAreSupported) {
     if (descriptor.SupportedWindowsVersions().SharesMemberWith(windows7)) supported.push_back(descriptor.ClassName());
   }
   EXPECT_EQ(supported,
-            (std::vector<std::string>{"TWindows10TelemetryRegistryImmunization", "TWindowsCEIPRegistryImmunization"}));
+            (std::vector<std::string>{"TWindows10TelemetryHostsImmunization", "TWindows10TelemetryRegistryImmunization",
+                                      "TWindowsCEIPRegistryImmunization", "TWindowsCEIPScheduledTaskImmunization"}));
 }
 
 TEST_F(ImmunizerListTest, DisplayNameFollowsTheTranslation) {
@@ -149,8 +164,9 @@ TEST_F(ImmunizerListTest, EachClassWritesExactlyItsOwnValues) {
         EXPECT_FALSE(written) << row.key << "\\" << row.valueName;
       }
     }
-    EXPECT_EQ(immunizer->GetCount(), static_cast<std::int32_t>(own));
-    EXPECT_EQ(immunizer->GetImmunizedCount(), static_cast<std::int32_t>(own));
+    const std::int32_t others = NonRegistryItems(descriptor.ClassName());
+    EXPECT_EQ(immunizer->GetCount(), static_cast<std::int32_t>(own) + others);
+    EXPECT_EQ(immunizer->GetImmunizedCount(), static_cast<std::int32_t>(own) + others);
   }
 }
 

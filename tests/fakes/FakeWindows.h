@@ -2,8 +2,13 @@
 // The whole in-memory Windows a host test runs against, installed for the test's lifetime.
 // Declare one as a member of a fixture (or a local) before anything that uses the seams.
 
+#include "tests/fakes/FakeFiles.h"
+#include "tests/fakes/FakeLibrary.h"
 #include "tests/fakes/FakeRegistry.h"
+#include "tests/fakes/FakeServices.h"
 #include "tests/fakes/FakeSystem.h"
+#include "tests/fakes/FakeTaskScheduler.h"
+#include "tests/fakes/FakeTaskScheduler10.h"
 
 namespace fakes {
 
@@ -11,6 +16,13 @@ struct FakeWindows {
   FakeRegistry registry;
   FakeProcess process;
   FakeSystem system;
+  // No hosts file yet; its folder C:\Windows\system32\drivers\etc exists.
+  FakeFiles files;
+  FakeServices services;
+  FakeLibrary library;
+  FakeTaskScheduler10Library taskScheduler10;
+  FakeTaskScheduler taskScheduler;
+  FakeAccounts accounts;
 
   // A 32-bit process on 64-bit Windows (the default) or on 32-bit Windows: the process answer
   // and the registry's view go together.
@@ -23,6 +35,12 @@ struct FakeWindows {
   os::ScopedOverride<os::IRegistry> registryOverride_{registry};
   os::ScopedOverride<os::IProcess> processOverride_{process};
   os::ScopedOverride<os::ISystem> systemOverride_{system};
+  os::ScopedOverride<os::IFiles> filesOverride_{files};
+  os::ScopedOverride<os::IServices> servicesOverride_{services};
+  os::ScopedOverride<os::ILibrary> libraryOverride_{library};
+  os::ScopedOverride<os::ITaskScheduler10Library> taskScheduler10Override_{taskScheduler10};
+  os::ScopedOverride<os::ITaskSchedulerLibrary> taskSchedulerOverride_{taskScheduler};
+  os::ScopedOverride<os::IAccounts> accountsOverride_{accounts};
 };
 
 }  // namespace fakes

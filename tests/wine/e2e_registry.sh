@@ -7,33 +7,8 @@
 #                       product policy disables ("Disable" + class name = 1)
 #
 # usage: e2e_registry.sh <TolvexQuietmark.exe> <scripts folder> <folder for the logs>
-set -u
-exe=$1
-scripts=$2
-logs=$3
-mkdir -p "$logs"
-source "$scripts/wine-env"
-tvqm_wine_start || exit 1
-
-passed=0
-failed=0
-check() {  # check <description> <condition result 0/1>
-  if [ "$2" -eq 0 ]; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    echo "e2e registry: FAILED: $1"
-  fi
-}
-
-reg_tool() { timeout -k 5 60 "$tvqm_wine" reg "$@" </dev/null 2>/dev/null | tr -d '\r'; }
-# reg's exit status says whether the key exists (it prints its complaint to standard output).
-key_exists() { timeout -k 5 60 "$tvqm_wine" reg query "$1" </dev/null >/dev/null 2>&1; }
-
-# The data of a value as reg shows it ("REG_DWORD 0x1"), empty when it is missing.
-value_of() {
-  reg_tool query "$1" /v "$2" | awk -v name="$2" 'tolower($1) == tolower(name) { print $2, $3 }'
-}
+e2e_name=registry
+source "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh" "$@"
 
 # key | value name | data after apply
 values=(
@@ -64,16 +39,6 @@ reset_registry() {
   done
   for key in "${redirected[@]}"; do reg_tool delete "$key" /f >/dev/null; done
   reg_tool delete "$policy" /f >/dev/null
-}
-
-run_exe() {  # run_exe <log name> <arguments...>
-  local name=$1
-  shift
-  local started=$SECONDS
-  "$scripts/wine-run" "$exe" "$@" >"$logs/$name.out" 2>"$logs/$name.err"
-  local code=$?
-  echo "e2e registry: TolvexQuietmark.exe $* ended with exit code $code after $((SECONDS - started))s"
-  return $code
 }
 
 reset_registry
@@ -110,5 +75,4 @@ done
 
 reset_registry
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

@@ -1,8 +1,13 @@
 #include "platform/os/win32/Win32Providers.h"
 
+#include "platform/os/win32/Win32Files.h"
+#include "platform/os/win32/Win32Library.h"
 #include "platform/os/win32/Win32Process.h"
 #include "platform/os/win32/Win32Registry.h"
+#include "platform/os/win32/Win32Services.h"
 #include "platform/os/win32/Win32System.h"
+#include "platform/os/win32/Win32TaskScheduler.h"
+#include "platform/os/win32/Win32TaskScheduler10.h"
 
 void InstallWin32Providers() {
   // Built on the first call rather than at static initialisation; they hold no state, so
@@ -13,4 +18,16 @@ void InstallWin32Providers() {
   os::Install<os::IRegistry>(&registry);
   os::Install<os::IProcess>(&process);
   os::Install<os::ISystem>(&system);
+  static os::win32::Win32Files files;
+  os::Install<os::IFiles>(&files);
+  static os::win32::Win32Services services;
+  static os::win32::Win32Library library;
+  os::Install<os::IServices>(&services);
+  os::Install<os::ILibrary>(&library);
+  static os::win32::Win32TaskScheduler10Library taskScheduler10;
+  os::Install<os::ITaskScheduler10Library>(&taskScheduler10);
+  static os::win32::Win32TaskSchedulerLibrary taskScheduler;
+  static os::win32::Win32Accounts accounts;
+  os::Install<os::ITaskSchedulerLibrary>(&taskScheduler);
+  os::Install<os::IAccounts>(&accounts);
 }
