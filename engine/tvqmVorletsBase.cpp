@@ -50,18 +50,9 @@ TRegistryDataType DataTypeOf(std::uint32_t registryType) {
   }
 }
 
-// Removes white space and control characters at both ends.
-std::string Trimmed(const std::string& text) {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ') ++begin;
-  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ') --end;
-  return text.substr(begin, end - begin);
-}
-
 // The system's text of an error code without its line break.
 std::string SystemText(std::int32_t code) {
-  return Trimmed(os::System().SystemMessageText(static_cast<std::uint32_t>(code)));
+  return rtl::Trim(os::System().SystemMessageText(static_cast<std::uint32_t>(code)));
 }
 
 }  // namespace
@@ -101,7 +92,7 @@ void TCustomWindows10RegistryImmunization::Remove() {
 std::string TCustomWindows10RegistryImmunization::GetDetailsText() {
   std::string text;
   for (const auto& setting : GetRegistrySettings()) text += setting.DetailsText() + "\r\n";
-  return Trimmed(text);
+  return rtl::Trim(text);
 }
 
 std::int32_t TCustomWindows10RegistryImmunization::IsSettingApplied(const TRegistrySetting& setting) {

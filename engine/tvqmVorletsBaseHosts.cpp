@@ -20,14 +20,6 @@ const rtl::ResourceString rslogsuccesshostsfileaccess{"rslogsuccesshostsfileacce
 
 constexpr std::int64_t kAttempts = 5;
 
-std::string Trimmed(const std::string& text) {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ') ++begin;
-  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ') --end;
-  return text.substr(begin, end - begin);
-}
-
 }  // namespace
 
 TCustomWindows10HostsImmunization::TCustomWindows10HostsImmunization() {
@@ -37,7 +29,7 @@ TCustomWindows10HostsImmunization::TCustomWindows10HostsImmunization() {
   // A policy that switches the custom address on without giving one would write lines that
   // are no entries: they block nothing, never count, and every apply would add them again.
   std::string address;
-  BlockAddress = GetPolicyCustomBlockIP(address) && !Trimmed(address).empty() ? address : "0.0.0.0";
+  BlockAddress = GetPolicyCustomBlockIP(address) && !rtl::Trim(address).empty() ? address : "0.0.0.0";
   SetSectionSuffix("");
 }
 
@@ -50,8 +42,8 @@ void TCustomWindows10HostsImmunization::AddHost(const std::string& name) { Hosts
 
 void TCustomWindows10HostsImmunization::SetSectionSuffix(const std::string& value) {
   Suffix = value;
-  StartMarker = Trimmed("# Start of entries inserted by Tolvex Quietmark for Windows 10 " + value);
-  EndMarker = Trimmed("# End of entries inserted by Tolvex Quietmark for Windows 10 " + value);
+  StartMarker = rtl::Trim("# Start of entries inserted by Tolvex Quietmark for Windows 10 " + value);
+  EndMarker = rtl::Trim("# End of entries inserted by Tolvex Quietmark for Windows 10 " + value);
   ApplyMarkers(*HostsFile);
 }
 

@@ -10,15 +10,6 @@ namespace {
 
 const rtl::ResourceString rsdisplaytextstaskdefinition{"rsdisplaytextstaskdefinition", "Task: %0:s\\%1:s"};
 
-// Removes white space and control characters at both ends.
-std::string Trimmed(const std::string& text) {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ') ++begin;
-  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ') --end;
-  return text.substr(begin, end - begin);
-}
-
 // A task object of its own for one check or change, pointed at the setting's task. Opening the
 // folder creates it when it is missing.
 std::unique_ptr<TScheduledTask> OpenTask(const TScheduledTaskSetting& setting) {
@@ -57,7 +48,7 @@ void TCustomWindows10ScheduledTaskImmunization::Remove() {
 std::string TCustomWindows10ScheduledTaskImmunization::GetDetailsText() {
   std::string text;
   for (const auto& setting : GetScheduledTaskSettings()) text += setting.DetailsText() + "\r\n";
-  return Trimmed(text);
+  return rtl::Trim(text);
 }
 
 // TaskExists of either generation reads the registered enabled state into Settings.

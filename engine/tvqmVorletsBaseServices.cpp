@@ -31,19 +31,10 @@ constexpr std::int32_t kStringBufferChars = 512;
 // String resources are numbered in 16 bits; a larger number would name another string.
 constexpr std::int64_t kLargestStringId = 0xFFFF;
 
-// Removes white space and control characters at both ends.
-std::string Trimmed(const std::string& text) {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ') ++begin;
-  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ') --end;
-  return text.substr(begin, end - begin);
-}
-
 // A message about one service with the error code and the system's text for it.
 std::string ErrorMessage(const rtl::ResourceString& format, const std::string& name, std::uint32_t code) {
   return rtl::Format(rtl::LoadResString(format),
-                     {name, std::int64_t{code}, Trimmed(os::System().SystemMessageText(code))});
+                     {name, std::int64_t{code}, rtl::Trim(os::System().SystemMessageText(code))});
 }
 
 // A decimal integer with an optional sign, nothing else; false for anything else or overflow.
@@ -138,7 +129,7 @@ void TCustomWindowsServicesImmunization::Remove() {
 std::string TCustomWindowsServicesImmunization::GetDetailsText() {
   std::string text;
   for (const auto& setting : GetServiceSettings()) text += setting.DetailsText() + "\r\n";
-  return Trimmed(text);
+  return rtl::Trim(text);
 }
 
 std::int32_t TCustomWindowsServicesImmunization::IsServiceDisabled(const std::string& name) {

@@ -9,22 +9,13 @@
 #include "platform/bmrUtils.h"
 #include "platform/os/Files.h"
 #include "platform/os/System.h"
+#include "platform/rtlSysUtils.h"
 
 namespace {
 
 const char kTcpipParametersKey[] = "\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
 
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
 bool IsSeparator(char c) { return c == ' ' || c == '\t'; }
-
-// Without characters of code 32 or less at either end.
-std::string Trim(const std::string& text) {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && IsBlank(text[begin])) ++begin;
-  while (end > begin && IsBlank(text[end - 1])) --end;
-  return text.substr(begin, end - begin);
-}
 
 bool StartsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
 
@@ -57,9 +48,9 @@ void SplitLine(const std::string& line, std::string& address, std::vector<std::s
     rest = line.substr(start);
     if (StartsWith(rest, "// {undo}")) rest.erase(2, 1);
   }
-  rest = Trim(rest);
+  rest = rtl::Trim(rest);
   const std::size_t comment = rest.find('#');
-  if (comment != std::string::npos) rest = Trim(rest.substr(0, comment));
+  if (comment != std::string::npos) rest = rtl::Trim(rest.substr(0, comment));
   std::size_t at = 0;
   while (at < rest.size()) {
     while (at < rest.size() && IsSeparator(rest[at])) ++at;
@@ -94,7 +85,7 @@ std::vector<std::string> SplitLines(const std::string& content) {
 }
 
 std::string SystemText(std::uint32_t code) {
-  const std::string text = Trim(os::System().SystemMessageText(code));
+  const std::string text = rtl::Trim(os::System().SystemMessageText(code));
   return text.empty() ? rtl::Format("System error %d.", {std::int64_t{code}}) : text;
 }
 
@@ -321,7 +312,7 @@ void THostsFile::Parse() {
   std::string address;
   std::vector<std::string> names;
   for (std::size_t i = 0; i < Lines.size(); ++i) {
-    const std::string text = Trim(Lines[i]);
+    const std::string text = rtl::Trim(Lines[i]);
     if (text == StartMarker) {
       StartIndex = static_cast<std::int32_t>(i);
     } else if (text == EndMarker) {
@@ -417,7 +408,7 @@ bool THostsFile::RemoveEntries(const std::vector<std::string>& names) {
     const std::string& line = Lines[i];
     if (!IsUntrimmedEntryLine(line)) continue;
     if (OnProgress) OnProgress(total - 1 - static_cast<std::int32_t>(i), total);
-    SplitLine(Trim(line), address, lineNames);
+    SplitLine(rtl::Trim(line), address, lineNames);
     std::vector<std::string> remaining;
     bool lost = false;
     for (std::size_t n = lineNames.size(); n-- > 0;) {

@@ -41,6 +41,10 @@ using FormatArg = std::variant<std::int64_t, double, std::string>;
 // half away from zero, as the runtime does: Format("%.0f", {62.5}) is "63".
 std::string Format(const std::string& format, const std::vector<FormatArg>& args);
 
+// The text without the characters of code 32 or less (blanks, tabs, line breaks, control
+// characters) at either end.
+std::string Trim(const std::string& text);
+
 class EConvertError : public Exception {
  public:
   using Exception::Exception;

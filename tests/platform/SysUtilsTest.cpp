@@ -123,3 +123,11 @@ TEST(ExceptionClassNameTest, NamesOwnAndForeignExceptions) {
 }
 
 }  // namespace sysutils_test
+
+TEST(Trim, RemovesControlCharactersAndBlanksAtBothEndsOnly) {
+  EXPECT_EQ(rtl::Trim(" \t\r\n a b \x01\x1F "), "a b");
+  EXPECT_EQ(rtl::Trim("\t\r\n "), "");
+  EXPECT_EQ(rtl::Trim(""), "");
+  // Bytes of UTF-8 characters are above 32 and stay.
+  EXPECT_EQ(rtl::Trim("\xC2\xA0x\xC3\xBC"), "\xC2\xA0x\xC3\xBC");
+}
