@@ -8,12 +8,51 @@
 #include "platform/bmrRegistry.h"
 #include "platform/bmrUtils.h"
 #include "platform/os/Files.h"
+#include "platform/os/Services.h"
 #include "platform/os/System.h"
 #include "platform/rtlSysUtils.h"
 
 namespace {
 
 const char kTcpipParametersKey[] = "\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
+
+// The running Windows' version, read once at start-up; only Save looks at it.
+os::OsVersionInfo g_version;
+
+// Windows 2000's DNS client keeps the hosts file's names and does not see a new file until
+// it starts again.
+bool IsWindows2000() { return g_version.majorVersion == 5 && g_version.minorVersion == 0; }
+
+// Whether the DNS client service could be asked, and whether it was running (neither stopped
+// nor paused).
+void QueryDnsCache(bool& queried, bool& running) {
+  auto& services = os::Services();
+  queried = false;
+  running = false;
+  const os::ScHandle manager = services.OpenManager("", os::kGenericRead);
+  if (manager == 0) return;
+  const os::ScHandle service =
+      services.OpenServiceByName(manager, "Dnscache", os::kServiceQueryStatus | os::kServiceStop);
+  if (service != 0) {
+    os::ServiceStatus status;
+    queried = services.QueryStatus(service, status);
+    running = queried && status.currentState != os::kServiceStopped && status.currentState != os::kServicePaused;
+    services.Close(service);
+  }
+  services.Close(manager);
+}
+
+void StartDnsCache() {
+  auto& services = os::Services();
+  const os::ScHandle manager = services.OpenManager("", os::kGenericRead);
+  if (manager == 0) return;
+  const os::ScHandle service = services.OpenServiceByName(manager, "Dnscache", os::kServiceStart);
+  if (service != 0) {
+    services.StartWithoutArguments(service);
+    services.Close(service);
+  }
+  services.Close(manager);
+}
 
 bool IsSeparator(char c) { return c == ' ' || c == '\t'; }
 
@@ -483,11 +522,13 @@ void THostsFile::Save(bool makeReadOnly) {
 
   // The new content goes to a file beside the old one, which it then replaces in one step:
   // a write that fails midway leaves the hosts file as it was.
+  if (IsWindows2000()) QueryDnsCache(DnsCacheQueried, DnsCacheWasRunning);
   const std::string replacement = ReplacementName(FileName);
   std::uint32_t error = files.WriteAll(replacement, Text());
   if (error == 0) {
     error = files.MoveEx(replacement, FileName, os::kMoveFileReplaceExisting | os::kMoveFileWriteThrough);
   }
+  if (IsWindows2000() && DnsCacheQueried && DnsCacheWasRunning) StartDnsCache();
   if (error != 0) {
     files.Remove(replacement);
     throw EFCreateError(rtl::Format("Cannot create file \"%s\". %s", {FileName, SystemText(error)}));
@@ -500,5 +541,7 @@ bool THostsFile::HasEntry(const std::string& hostName) const { return Entries.Co
 
 void InitializeBmrFFHosts() {
   DebugLogger()->LogUnitInitBegin("bmrFFHosts");
+  g_version = os::OsVersionInfo{};
+  if (!os::System().VersionInfo(g_version)) g_version = os::OsVersionInfo{};
   DebugLogger()->LogUnitInitEnd("bmrFFHosts");
 }

@@ -138,5 +138,5 @@ class THostsFile {
   std::vector<std::uint32_t> localPositions_;
 };
 
-// Start-up trace of the module.
+// Start-up: reads the running Windows' version for Save, with a trace of the module.
 void InitializeBmrFFHosts();

@@ -403,4 +403,48 @@ TEST_F(HostsFileTest, SaveCreatesAMissingFile) {
   EXPECT_EQ(windows.files.Paths(), (Lines{kHosts})) << "no backup of a file that was not there";
 }
 
+// Windows 2000's DNS client keeps the old names until it starts again; on later systems the
+// service is not touched.
+TEST_F(HostsFileTest, OnWindows2000ARunningDnsClientIsStartedAfterTheSave) {
+  struct Case {
+    const char* name;
+    std::uint32_t major, minor;
+    std::uint32_t dnsState;  // 0: no such service
+    bool failTheWrite;
+    std::size_t starts;
+  };
+  const std::vector<Case> cases = {
+      {"Windows 2000, running", 5, 0, os::kServiceRunning, false, 1},
+      {"Windows 2000, running, failed write", 5, 0, os::kServiceRunning, true, 1},
+      {"Windows 2000, stopped", 5, 0, os::kServiceStopped, false, 0},
+      {"Windows 2000, paused", 5, 0, os::kServicePaused, false, 0},
+      {"Windows 2000, no service", 5, 0, 0, false, 0},
+      {"Windows XP", 5, 1, os::kServiceRunning, false, 0},
+      {"Windows 10", 10, 0, os::kServiceRunning, false, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fakes::FakeWindows fresh;
+    fresh.system.version.majorVersion = c.major;
+    fresh.system.version.minorVersion = c.minor;
+    InitializeBmrFFHosts();
+    if (c.dnsState != 0) fresh.services.Add("Dnscache", c.dnsState, os::kServiceAutoStart);
+    if (c.failTheWrite) fresh.files.failures.Fail("WriteFile", 5);
+    THostsFile file(kHosts);
+    file.AddEntries({"n.example"});
+    if (c.failTheWrite) {
+      EXPECT_THROW(file.Save(false), EFCreateError);
+    } else {
+      file.Save(false);
+      EXPECT_NE(fresh.files.Content(kHosts).value_or("").find("n.example"), std::string::npos);
+    }
+    EXPECT_EQ(fresh.services.CallsOf("StartServiceW").size(), c.starts);
+    if (c.major != 5 || c.minor != 0) {
+      EXPECT_TRUE(fresh.services.calls.empty());
+    }
+    EXPECT_EQ(fresh.services.OpenHandleCount(), 0u);
+  }
+  InitializeBmrFFHosts();
+}
+
 }  // namespace
