@@ -32,8 +32,9 @@ DateAndTime DecodeDateTime(TDateTime aValue) {
   std::int64_t days = static_cast<std::int64_t>(std::trunc(aValue));
   std::int64_t milliseconds = std::llround(std::fabs(aValue - static_cast<double>(days)) * kMillisecondsPerDay);
   if (milliseconds >= kMillisecondsPerDay) {
+    // Rounded up to the next midnight: the next day, also before day 0.
     milliseconds -= kMillisecondsPerDay;
-    days += aValue < 0 ? -1 : 1;
+    days += 1;
   }
   // Days since 1 March of year 0 of the proleptic Gregorian calendar, in 400-year eras.
   const std::int64_t z = days + 693899;

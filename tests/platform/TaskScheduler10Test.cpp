@@ -324,6 +324,10 @@ TEST(TaskScheduler10Triggers, StartDateAndTimeAreTakenAfterRoundingToTheMillisec
       {42438 + 1 - 0.0004 / 86400, 2016, 3, 10, 0, 0},   // 0.4 ms before midnight
       {42438 + 1 - 0.0006 / 86400, 2016, 3, 9, 23, 59},  // 0.6 ms before: still the 9th
       {73050 + 23.0 / 24, 2099, 12, 31, 23, 0},
+      // Before day 0 the fraction still counts forward from its day's midnight, and rounding
+      // up moves to the next day, not the one before.
+      {-1.25, 1899, 12, 29, 6, 0},
+      {-2 + 0.0004 / 86400, 1899, 12, 30, 0, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.value);

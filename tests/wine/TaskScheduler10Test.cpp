@@ -95,8 +95,8 @@ os::TaskTrigger10 MonthlyDateTrigger() {
 }
 
 // Everything a job holds goes out through the seam, is saved, and comes back from a fresh
-// activation of the listed file name: the texts in UTF-16 and back, the trigger record field
-// for field.
+// activation by the job's name: the texts in UTF-16 and back, the trigger record field for
+// field.
 TEST_F(Win32TaskScheduler10Test, SavedJobComesBackAsItWasWritten) {
   std::shared_ptr<os::ITask10> job;
   ASSERT_EQ(os::ts10::kSOk, scheduler_->NewWorkItem(name_, job));
