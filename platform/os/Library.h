@@ -20,7 +20,8 @@ class ILibrary {
  public:
   virtual ~ILibrary() = default;
 
-  // LoadLibraryExA (the path converted to the ANSI code page); 0 on failure.
+  // LoadLibraryExA (the path converted to the ANSI code page); 0 on failure. A load as a data
+  // file sees the real system folder, not the 32-bit one a WOW64 process is redirected to.
   virtual ModuleHandle LoadModuleEx(const std::string& fileName, std::uint32_t flags) = 0;
   // LoadStringW into a buffer of bufferChars wide characters: the number of characters
   // copied (the text cut to bufferChars - 1), 0 when the module has no such string. text

@@ -257,4 +257,24 @@ TEST(SolveLibrary, ReadsTheStringTableOfALibraryLoadedAsData) {
   EXPECT_EQ("", TServiceSetting::SolveLibrary("@%TVQM_TEST_FOLDER%\\missing.dll,-3001"));
 }
 
+// A 32-bit process on 64-bit Windows: the indirect names point into the real system folder,
+// which the process itself sees as SysWOW64.
+TEST(SolveLibrary, ReadsALibraryOfTheRealSystemFolder) {
+  BOOL wow64 = FALSE;
+  ASSERT_TRUE(IsWow64Process(GetCurrentProcess(), &wow64));
+  if (!wow64) GTEST_SKIP() << "not a WOW64 process: there is no redirected system folder";
+  wchar_t windows[MAX_PATH];
+  ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 0u);
+  const std::string name = winetest::UniqueName() + ".dll";
+  const std::wstring native = std::wstring(windows) + L"\\Sysnative\\" + Utf8ToWide(name);
+  const std::wstring source = OwnFolder() + L"\\tvqm_test_strings.dll";
+  ASSERT_TRUE(CopyFileW(source.c_str(), native.c_str(), TRUE)) << GetLastError();
+  const std::wstring redirected = std::wstring(windows) + L"\\system32\\" + Utf8ToWide(name);
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(redirected.c_str())) << "only in the real folder";
+
+  EXPECT_EQ("Tolvex Test Telemetry Service",
+            TServiceSetting::SolveLibrary("@%SystemRoot%\\system32\\" + name + ",-3001"));
+  EXPECT_TRUE(DeleteFileW(native.c_str())) << GetLastError();
+}
+
 }  // namespace

@@ -10,7 +10,20 @@ namespace os::win32 {
 
 ModuleHandle Win32Library::LoadModuleEx(const std::string& fileName, std::uint32_t flags) {
   const std::string path = Utf8ToAnsi(fileName);
-  return reinterpret_cast<ModuleHandle>(LoadLibraryExA(path.c_str(), nullptr, flags));
+  // The indirect texts name the system's own libraries ("%SystemRoot%\system32\x.dll"); in a
+  // 32-bit process on 64-bit Windows that folder is redirected to SysWOW64, where most of
+  // them do not exist. A library loaded only for its resources needs no matching bitness, so
+  // such a load looks at the real folder. On 32-bit Windows the disabling call fails and
+  // nothing changes.
+  void* redirection = nullptr;
+  const bool disabled = (flags & LOAD_LIBRARY_AS_DATAFILE) != 0 && Wow64DisableWow64FsRedirection(&redirection);
+  HMODULE module = LoadLibraryExA(path.c_str(), nullptr, flags);
+  if (disabled) {
+    const DWORD error = GetLastError();
+    Wow64RevertWow64FsRedirection(redirection);
+    SetLastError(error);
+  }
+  return reinterpret_cast<ModuleHandle>(module);
 }
 
 std::int32_t Win32Library::LoadStringText(ModuleHandle module, std::uint32_t id, std::string& text,
