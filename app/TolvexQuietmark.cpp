@@ -12,6 +12,7 @@
 #include "platform/bmrDebug.h"
 #include "platform/bmrDebugConsts.h"
 #include "platform/bmrFFHosts.h"
+#include "platform/bmrFilesPaths.h"
 #include "platform/bmrRegistry.h"
 #include "platform/bmrServices.h"
 #include "platform/bmrWindows.h"
@@ -42,6 +43,7 @@ const std::vector<ModuleStep>& ModuleSteps() {
       {InitializeBmrServices, nullptr},
       {InitializeTvqmVorletsList, FinalizeTvqmVorletsList},
       {InitializeTvqmCommandLine, FinalizeTvqmCommandLine},
+      {InitializeBmrFilesPaths, FinalizeBmrFilesPaths},
   };
   return steps;
 }

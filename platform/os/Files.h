@@ -7,6 +7,7 @@
 // Win32 implementation calls the wide functions. Each call that can fail gives the Win32
 // error code back (0 for success), as GetLastError reports it after the call.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -35,9 +36,14 @@ class IFiles {
 
   // GetFileAttributesW: true for an existing file, false for a folder or nothing.
   virtual bool FileExists(const std::string& path) = 0;
+  // GetFileAttributesW: true for an existing folder, false for a file or nothing.
+  virtual bool FolderExists(const std::string& path) = 0;
   // CreateFileW (GENERIC_READ, shared for reading and writing, OPEN_EXISTING) and ReadFile to
   // the end: the file's bytes as they are.
   virtual std::uint32_t ReadAll(const std::string& path, std::string& content) = 0;
+  // As ReadAll, but reads no more than maxBytes: the first maxBytes bytes of a longer file.
+  // What another program wrote can be of any size; this reads it without ever holding more.
+  virtual std::uint32_t ReadHead(const std::string& path, std::size_t maxBytes, std::string& content) = 0;
   // CreateFileW (GENERIC_WRITE, not shared, CREATE_ALWAYS), WriteFile of every byte and
   // FlushFileBuffers. A failure after the create leaves whatever was written.
   virtual std::uint32_t WriteAll(const std::string& path, const std::string& content) = 0;
@@ -55,6 +61,8 @@ class IFiles {
   // call fails.
   virtual std::string SystemFolder() = 0;
   virtual std::string WindowsFolder() = 0;
+  // GetTempPathW, as the call gives it (with its trailing backslash); empty when it fails.
+  virtual std::string TempFolder() = 0;
 };
 
 inline IFiles& Files() { return Get<IFiles>(); }

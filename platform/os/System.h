@@ -1,11 +1,12 @@
 #pragma once
 // Method names avoid the names windows.h defines as macros (GetVersionEx, OutputDebugString,
 // FormatMessage): a Win32 implementation includes both.
-// System-wide queries: the version, the local clock, the debugger output and the system's
-// text of an error code.
+// System-wide queries: the version, the local clock, the debugger output, the system's text
+// of an error code and the environment.
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/os/Seams.h"
 
@@ -48,6 +49,10 @@ class ISystem {
   // ExpandEnvironmentStringsW: %NAME% replaced by the variable's value, unknown names kept as
   // written. Empty when the call fails.
   virtual std::string ExpandEnvironment(const std::string& text) = 0;
+  // GetEnvironmentStringsW: every string of the block ("NAME=value", also the "=C:=C:\..."
+  // entries of the drives) in block order, up to the empty string that ends it; the block is
+  // freed again. False when the call gives no block.
+  virtual bool EnvironmentStrings(std::vector<std::string>& strings) = 0;
 };
 
 inline ISystem& System() { return Get<ISystem>(); }

@@ -15,6 +15,7 @@ char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' +
 FakeFiles::FakeFiles() {
   AddFolder(systemFolder + "\\drivers\\etc");
   AddFolder(windowsFolder + "\\Temp");
+  AddFolder(tempFolder);
 }
 
 // Lower case, "/" as "\", trailing dots and blanks of the last part dropped: "hosts." is hosts.
@@ -43,13 +44,13 @@ void FakeFiles::AddFolder(const std::string& path) {
   }
 }
 
-bool FakeFiles::FolderExists(const std::string& path) const {
+bool FakeFiles::ParentExists(const std::string& path) const {
   const std::string folder = FolderKey(path);
   return folder.empty() || folders_.count(folder) > 0;
 }
 
 std::uint32_t FakeFiles::CreateError(const std::string& path, std::uint32_t refusedAttributes) const {
-  if (!FolderExists(path) || folders_.count(Key(path)) > 0) {
+  if (!ParentExists(path) || folders_.count(Key(path)) > 0) {
     return folders_.count(Key(path)) > 0 ? os::kErrorFileAccessDenied : os::kErrorFilePathNotFound;
   }
   const auto found = files_.find(Key(path));
@@ -96,14 +97,23 @@ bool FakeFiles::FileExists(const std::string& path) {
   return Has(path);
 }
 
+bool FakeFiles::FolderExists(const std::string& path) {
+  if (Check("GetFileAttributesW", path)) return false;
+  return folders_.count(Key(path)) > 0;
+}
+
 std::uint32_t FakeFiles::ReadAll(const std::string& path, std::string& content) {
+  return ReadHead(path, content.max_size(), content);
+}
+
+std::uint32_t FakeFiles::ReadHead(const std::string& path, std::size_t maxBytes, std::string& content) {
   content.clear();
   if (auto code = Check("ReadFile", path)) return *code;
-  if (!FolderExists(path)) return os::kErrorFilePathNotFound;
+  if (!ParentExists(path)) return os::kErrorFilePathNotFound;
   if (folders_.count(Key(path)) > 0) return os::kErrorFileAccessDenied;
   const auto found = files_.find(Key(path));
   if (found == files_.end()) return kErrorFileNotFound;
-  content = found->second.content;
+  content = found->second.content.substr(0, maxBytes);
   return 0;
 }
 
@@ -128,7 +138,7 @@ std::uint32_t FakeFiles::WriteAll(const std::string& path, const std::string& co
 std::uint32_t FakeFiles::Copy(const std::string& source, const std::string& target, bool failIfExists) {
   if (auto code = Check("CopyFileW", source + " -> " + target)) return *code;
   const auto found = files_.find(Key(source));
-  if (found == files_.end()) return FolderExists(source) ? kErrorFileNotFound : os::kErrorFilePathNotFound;
+  if (found == files_.end()) return ParentExists(source) ? kErrorFileNotFound : os::kErrorFilePathNotFound;
   if (failIfExists && Has(target)) return kErrorFileExists;
   // CopyFileW refuses an existing hidden or read-only target.
   if (const std::uint32_t error = CreateError(target, os::kFileAttributeReadOnly | os::kFileAttributeHidden)) {
@@ -150,7 +160,7 @@ std::uint32_t FakeFiles::Attributes(const std::string& path, std::uint32_t& attr
     return 0;
   }
   const auto found = files_.find(Key(path));
-  if (found == files_.end()) return FolderExists(path) ? kErrorFileNotFound : os::kErrorFilePathNotFound;
+  if (found == files_.end()) return ParentExists(path) ? kErrorFileNotFound : os::kErrorFilePathNotFound;
   // A file without any attribute reports FILE_ATTRIBUTE_NORMAL.
   attributes = found->second.attributes != 0 ? found->second.attributes : os::kFileAttributeNormal;
   return 0;
@@ -159,7 +169,7 @@ std::uint32_t FakeFiles::Attributes(const std::string& path, std::uint32_t& attr
 std::uint32_t FakeFiles::SetAttributes(const std::string& path, std::uint32_t attributes) {
   if (auto code = Check("SetFileAttributesW", path)) return *code;
   const auto found = files_.find(Key(path));
-  if (found == files_.end()) return FolderExists(path) ? kErrorFileNotFound : os::kErrorFilePathNotFound;
+  if (found == files_.end()) return ParentExists(path) ? kErrorFileNotFound : os::kErrorFilePathNotFound;
   // FILE_ATTRIBUTE_NORMAL (or none) stands alone and means no attribute at all.
   const std::uint32_t settable =
       os::kFileAttributeReadOnly | os::kFileAttributeHidden | os::kFileAttributeSystem | os::kFileAttributeArchive;
@@ -170,7 +180,7 @@ std::uint32_t FakeFiles::SetAttributes(const std::string& path, std::uint32_t at
 std::uint32_t FakeFiles::MoveEx(const std::string& source, const std::string& target, std::uint32_t flags) {
   if (auto code = Check("MoveFileExW", source + " -> " + target)) return *code;
   const auto found = files_.find(Key(source));
-  if (found == files_.end()) return FolderExists(source) ? kErrorFileNotFound : os::kErrorFilePathNotFound;
+  if (found == files_.end()) return ParentExists(source) ? kErrorFileNotFound : os::kErrorFilePathNotFound;
   if (Key(source) == Key(target)) return 0;
   if (Has(target) && (flags & os::kMoveFileReplaceExisting) == 0) return kErrorAlreadyExists;
   if (const std::uint32_t error = CreateError(target, os::kFileAttributeReadOnly)) return error;
@@ -184,7 +194,7 @@ std::uint32_t FakeFiles::MoveEx(const std::string& source, const std::string& ta
 std::uint32_t FakeFiles::Remove(const std::string& path) {
   if (auto code = Check("DeleteFileW", path)) return *code;
   const auto found = files_.find(Key(path));
-  if (found == files_.end()) return FolderExists(path) ? kErrorFileNotFound : os::kErrorFilePathNotFound;
+  if (found == files_.end()) return ParentExists(path) ? kErrorFileNotFound : os::kErrorFilePathNotFound;
   if ((found->second.attributes & os::kFileAttributeReadOnly) != 0) return os::kErrorFileAccessDenied;
   files_.erase(found);
   return 0;
@@ -198,6 +208,11 @@ std::string FakeFiles::SystemFolder() {
 std::string FakeFiles::WindowsFolder() {
   if (Check("GetWindowsDirectoryW", "")) return {};
   return windowsFolder;
+}
+
+std::string FakeFiles::TempFolder() {
+  if (Check("GetTempPathW", "")) return {};
+  return tempFolder;
 }
 
 }  // namespace fakes

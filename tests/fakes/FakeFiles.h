@@ -22,13 +22,15 @@ class FakeFiles : public os::IFiles {
  public:
   FakeFiles();
 
-  // Calls by Win32 name: "GetFileAttributesW" (FileExists, Attributes), "ReadFile",
-  // "WriteFile", "CopyFileW", "SetFileAttributesW", "MoveFileExW", "DeleteFileW",
-  // "GetSystemDirectoryW", "GetWindowsDirectoryW". The subject is the path (for two paths:
-  // source, " -> ", target).
+  // Calls by Win32 name: "GetFileAttributesW" (FileExists, FolderExists, Attributes),
+  // "ReadFile" (ReadAll, ReadHead), "WriteFile", "CopyFileW", "SetFileAttributesW",
+  // "MoveFileExW", "DeleteFileW", "GetSystemDirectoryW", "GetWindowsDirectoryW",
+  // "GetTempPathW". The subject is the path (for two paths: source, " -> ", target).
   FailureInjector failures;
   std::string systemFolder = "C:\\Windows\\system32";
   std::string windowsFolder = "C:\\Windows";
+  // As GetTempPathW gives it, with its trailing backslash; the folder exists.
+  std::string tempFolder = "C:\\Users\\Tester\\AppData\\Local\\Temp\\";
   // Every call as "<call> <subject>", in order.
   std::vector<std::string> calls;
 
@@ -45,7 +47,9 @@ class FakeFiles : public os::IFiles {
 
   // --- os::IFiles ---
   bool FileExists(const std::string& path) override;
+  bool FolderExists(const std::string& path) override;
   std::uint32_t ReadAll(const std::string& path, std::string& content) override;
+  std::uint32_t ReadHead(const std::string& path, std::size_t maxBytes, std::string& content) override;
   std::uint32_t WriteAll(const std::string& path, const std::string& content) override;
   std::uint32_t Copy(const std::string& source, const std::string& target, bool failIfExists) override;
   std::uint32_t Attributes(const std::string& path, std::uint32_t& attributes) override;
@@ -54,6 +58,7 @@ class FakeFiles : public os::IFiles {
   std::uint32_t Remove(const std::string& path) override;
   std::string SystemFolder() override;
   std::string WindowsFolder() override;
+  std::string TempFolder() override;
 
  private:
   struct File {
@@ -65,7 +70,7 @@ class FakeFiles : public os::IFiles {
   static std::string Key(const std::string& path);
   static std::string FolderKey(const std::string& path);
   std::optional<std::uint32_t> Check(const char* call, const std::string& subject);
-  bool FolderExists(const std::string& path) const;
+  bool ParentExists(const std::string& path) const;
   // The error of creating a file at path: missing folder, or an existing file with one of the
   // attributes that the call refuses to replace.
   std::uint32_t CreateError(const std::string& path, std::uint32_t refusedAttributes) const;

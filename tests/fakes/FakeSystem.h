@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -90,6 +91,20 @@ class FakeSystem : public os::ISystem {
       }
     }
     return result;
+  }
+  // The block GetEnvironmentStringsW gives: these strings as they stand when set (a test of
+  // order, duplicates or odd entries), else "NAME=value" for each variable above.
+  std::optional<std::vector<std::string>> environmentBlock;
+  bool environmentBlockFails = false;
+  bool EnvironmentStrings(std::vector<std::string>& strings) override {
+    strings.clear();
+    if (environmentBlockFails) return false;
+    if (environmentBlock) {
+      strings = *environmentBlock;
+    } else {
+      for (const auto& [name, value] : environment) strings.push_back(name + "=" + value);
+    }
+    return true;
   }
 };
 

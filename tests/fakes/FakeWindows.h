@@ -6,6 +6,7 @@
 #include "tests/fakes/FakeLibrary.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/fakes/FakeServices.h"
+#include "tests/fakes/FakeShell.h"
 #include "tests/fakes/FakeSystem.h"
 #include "tests/fakes/FakeTaskScheduler.h"
 #include "tests/fakes/FakeTaskScheduler10.h"
@@ -23,6 +24,7 @@ struct FakeWindows {
   FakeTaskScheduler10Library taskScheduler10;
   FakeTaskScheduler taskScheduler;
   FakeAccounts accounts;
+  FakeShell shell;
 
   // A 32-bit process on 64-bit Windows (the default) or on 32-bit Windows: the process answer
   // and the registry's view go together.
@@ -41,6 +43,7 @@ struct FakeWindows {
   os::ScopedOverride<os::ITaskScheduler10Library> taskScheduler10Override_{taskScheduler10};
   os::ScopedOverride<os::ITaskSchedulerLibrary> taskSchedulerOverride_{taskScheduler};
   os::ScopedOverride<os::IAccounts> accountsOverride_{accounts};
+  os::ScopedOverride<os::IShell> shellOverride_{shell};
 };
 
 }  // namespace fakes

@@ -45,18 +45,31 @@ bool Win32Files::FileExists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+bool Win32Files::FolderExists(const std::string& path) {
+  const DWORD attributes = GetFileAttributesW(Utf8ToWide(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 std::uint32_t Win32Files::ReadAll(const std::string& path, std::string& content) {
+  return ReadHead(path, content.max_size(), content);
+}
+
+std::uint32_t Win32Files::ReadHead(const std::string& path, std::size_t maxBytes, std::string& content) {
   content.clear();
   UniqueKernelHandle file(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return LastError();
   LARGE_INTEGER size{};
-  if (GetFileSizeEx(file.Get(), &size) && size.QuadPart > 0) content.reserve(static_cast<std::size_t>(size.QuadPart));
-  // Read to the end rather than trusting the size: the file may grow while it is read.
+  if (GetFileSizeEx(file.Get(), &size) && size.QuadPart > 0) {
+    content.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(static_cast<std::uint64_t>(size.QuadPart), maxBytes)));
+  }
+  // Read to the end (or the limit) rather than trusting the size: the file may grow while it
+  // is read.
   char chunk[65536];
-  for (;;) {
+  while (content.size() < maxBytes) {
+    const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(sizeof(chunk), maxBytes - content.size()));
     DWORD read = 0;
-    if (!ReadFile(file.Get(), chunk, sizeof(chunk), &read, nullptr)) {
+    if (!ReadFile(file.Get(), chunk, wanted, &read, nullptr)) {
       const std::uint32_t error = LastError();
       content.clear();
       return error;
@@ -113,6 +126,21 @@ std::string Win32Files::SystemFolder() {
 
 std::string Win32Files::WindowsFolder() {
   return FolderOf([](wchar_t* buffer, UINT size) { return GetWindowsDirectoryW(buffer, size); });
+}
+
+std::string Win32Files::TempFolder() {
+  // The answer is the length without the terminating zero on success, the length needed with
+  // it when the buffer is too small.
+  std::wstring buffer(MAX_PATH + 1, L'\0');
+  for (;;) {
+    const DWORD length = GetTempPathW(static_cast<DWORD>(buffer.size()), buffer.data());
+    if (length == 0) return {};
+    if (length < buffer.size()) {
+      buffer.resize(length);
+      return WideToUtf8(buffer);
+    }
+    buffer.assign(length, L'\0');
+  }
 }
 
 }  // namespace os::win32

@@ -5,6 +5,7 @@
 #include "platform/os/win32/Win32Process.h"
 #include "platform/os/win32/Win32Registry.h"
 #include "platform/os/win32/Win32Services.h"
+#include "platform/os/win32/Win32Shell.h"
 #include "platform/os/win32/Win32System.h"
 #include "platform/os/win32/Win32TaskScheduler.h"
 #include "platform/os/win32/Win32TaskScheduler10.h"
@@ -30,4 +31,6 @@ void InstallWin32Providers() {
   static os::win32::Win32Accounts accounts;
   os::Install<os::ITaskSchedulerLibrary>(&taskScheduler);
   os::Install<os::IAccounts>(&accounts);
+  static os::win32::Win32Shell shell;
+  os::Install<os::IShell>(&shell);
 }

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <memory>
+#include <string_view>
+
 #include "platform/os/win32/Text.h"
 
 namespace os::win32 {
@@ -67,6 +70,21 @@ std::string Win32System::ExpandEnvironment(const std::string& text) {
     }
     expanded.assign(needed, L'\0');
   }
+}
+
+bool Win32System::EnvironmentStrings(std::vector<std::string>& strings) {
+  strings.clear();
+  struct BlockFree {
+    void operator()(wchar_t* block) const { FreeEnvironmentStringsW(block); }
+  };
+  const std::unique_ptr<wchar_t, BlockFree> block(GetEnvironmentStringsW());
+  if (!block) return false;
+  for (const wchar_t* entry = block.get(); *entry != L'\0';) {
+    const std::wstring_view text(entry);
+    strings.push_back(WideToUtf8(text));
+    entry += text.size() + 1;
+  }
+  return true;
 }
 
 }  // namespace os::win32

@@ -1,5 +1,6 @@
 #pragma once
-// os::ISystem over kernel32: version, local time, debugger output, system message texts.
+// os::ISystem over kernel32: version, local time, debugger output, system message texts and
+// the environment.
 
 #include "platform/os/System.h"
 
@@ -12,6 +13,7 @@ class Win32System final : public os::ISystem {
   void DebugOutput(const std::string& text) override;
   std::string SystemMessageText(std::uint32_t code) override;
   std::string ExpandEnvironment(const std::string& text) override;
+  bool EnvironmentStrings(std::vector<std::string>& strings) override;
 };
 
 }  // namespace os::win32
