@@ -29,6 +29,7 @@ class RecordingSystem : public os::ISystem {
   void DebugOutput(const std::string& text) override { debugOutput.push_back(text); }
   std::string SystemMessageText(std::uint32_t code) override { return inner_.SystemMessageText(code); }
   std::string ExpandEnvironment(const std::string& text) override { return inner_.ExpandEnvironment(text); }
+  bool EnvironmentStrings(std::vector<std::string>& strings) override { return inner_.EnvironmentStrings(strings); }
 
  private:
   os::ISystem& inner_;
