@@ -2,6 +2,11 @@
 # Starts the real TolvexQuietmark.exe under Wine and checks how it ends:
 #   /silent         -> exit code 0 (no window, nothing changed)
 #   no arguments    -> exit code 0 (there is no window yet)
+# Both starts build the path templates, which read the profile files of Mozilla-family
+# programs: the user's application-data folder holds hostile ones for them (a registry.dat and
+# an nsreg.dat whose chains lead back into themselves, and profiles.ini files that are cut
+# short, binary or larger than any such file), which must not keep the program from ending
+# normally.
 # Wine also gives 0 when it could not run a 32-bit program at all, so a loader trace must
 # show that the exe was loaded into a 32-bit process and that this process left through the
 # normal shut-down path (LdrShutdownProcess), not through a crash.
@@ -13,6 +18,30 @@ wine_run=$2
 logs=$3
 mkdir -p "$logs"
 failures=0
+
+source "$(dirname "$wine_run")/wine-env"
+tvqm_wine_prefix || exit 1
+fixtures=$(cd "$(dirname "$0")/../fuzz/corpus" && pwd)
+planted=()
+plant() {  # plant <file below each user's Roaming folder> <content file>
+  local home
+  for home in "$WINEPREFIX"/drive_c/users/*/; do
+    [ "$(basename "$home")" = Public ] && continue
+    mkdir -p "$(dirname "$home/AppData/Roaming/$1")"
+    cp "$2" "$home/AppData/Roaming/$1"
+    planted+=("$home/AppData/Roaming/$1")
+  done
+}
+trap 'rm -f "${planted[@]}"' EXIT
+broken_ini="$logs/broken-profiles.ini"
+printf '\xff\xfe[\0P\0r\0o\0f\0i\0l\0e\0\x000\0]\0\n\0P\0\x00\xd8' >"$broken_ini"
+huge_ini="$logs/huge-profiles.ini"
+head -c 300000 /dev/zero | tr '\0' '[' >"$huge_ini"
+plant "Mozilla/registry.dat" "$fixtures/NetscapeRegistry/cyclic.dat"
+plant "nsreg.dat" "$fixtures/NetscapeRegistry/cyclic.dat"
+plant "Mozilla/Firefox/profiles.ini" "$broken_ini"
+plant "Thunderbird/profiles.ini" "$huge_ini"
+plant "Postbox/profiles.ini" "$fixtures/ProfilesIni/odd.ini"
 
 run_case() {
   local name=$1
