@@ -4,6 +4,7 @@
 
 #include "platform/bmrFFNetscapeRegistry.h"
 #include "platform/os/Files.h"
+#include "platform/rtlAsciiCase.h"
 #include "platform/rtlIniFiles.h"
 
 namespace {
@@ -24,12 +25,7 @@ std::string FolderOf(const std::string& file) {
 bool StartsWithProfile(const std::string& section) {
   static constexpr char kPrefix[] = "PROFILE";
   if (section.size() < sizeof(kPrefix) - 1) return false;
-  for (std::size_t i = 0; i + 1 < sizeof(kPrefix); ++i) {
-    char c = section[i];
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    if (c != kPrefix[i]) return false;
-  }
-  return true;
+  return rtl::SameTextAscii(std::string_view(section).substr(0, sizeof(kPrefix) - 1), kPrefix);
 }
 
 }  // namespace

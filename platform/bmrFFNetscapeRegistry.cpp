@@ -5,27 +5,15 @@
 
 #include "platform/bmrFFHosts.h"
 #include "platform/os/Files.h"
+#include "platform/rtlAsciiCase.h"
 
 namespace {
 
 constexpr std::size_t kDescriptorSize = 32;
 constexpr std::uint16_t kTypeKey = 1;
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string FoldAscii(std::string_view text) {
-  std::string folded(text);
-  for (char& c : folded) c = LowerAscii(c);
-  return folded;
-}
-
-bool SameNameAscii(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  }
-  return true;
-}
+using rtl::LowerCaseAscii;
+using rtl::SameTextAscii;
 
 // "/\" in front of a path is dropped.
 std::string_view WithoutLeadingMarker(std::string_view path) {
@@ -129,21 +117,21 @@ TDataRec::~TDataRec() {
 const TDataRec* TDataRec::FindChild(std::string_view name, bool valuesOnly) const {
   if (Children.size() <= 8) {
     for (const auto& child : Children) {
-      if ((!valuesOnly || child->IsValue) && SameNameAscii(child->Name, name)) return child.get();
+      if ((!valuesOnly || child->IsValue) && SameTextAscii(child->Name, name)) return child.get();
     }
     return nullptr;
   }
   if (!index_) {
     auto index = std::make_unique<Index>();
     for (std::size_t i = 0; i < Children.size(); ++i) {
-      std::string folded = FoldAscii(Children[i]->Name);
+      std::string folded = LowerCaseAscii(Children[i]->Name);
       if (Children[i]->IsValue) index->firstValue.try_emplace(folded, i);
       index->first.try_emplace(std::move(folded), i);
     }
     index_ = std::move(index);
   }
   const auto& map = valuesOnly ? index_->firstValue : index_->first;
-  const auto found = map.find(FoldAscii(name));
+  const auto found = map.find(LowerCaseAscii(name));
   return found == map.end() ? nullptr : Children[found->second].get();
 }
 

@@ -12,6 +12,7 @@
 #include "platform/os/Files.h"
 #include "platform/os/Shell.h"
 #include "platform/os/System.h"
+#include "platform/rtlAsciiCase.h"
 #include "platform/rtlSysUtils.h"
 
 const char* const PathSourceNames[5] = {"CLSID", "WinAPI", "Environment", "Adjusted Copy", "Custom"};
@@ -20,13 +21,8 @@ TPathTemplates* PathTemplates = nullptr;
 
 namespace {
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string FoldAscii(std::string_view text) {
-  std::string folded(text);
-  for (char& c : folded) c = LowerAscii(c);
-  return folded;
-}
+using rtl::LowerAscii;
+using rtl::LowerCaseAscii;
 
 // Names compare as their lower-case forms: the table's order.
 bool NameLess(std::string_view a, std::string_view b) {
@@ -39,7 +35,7 @@ bool NameLess(std::string_view a, std::string_view b) {
   return a.size() < b.size();
 }
 
-bool SameName(std::string_view a, std::string_view b) { return a.size() == b.size() && !NameLess(a, b) && !NameLess(b, a); }
+bool SameName(std::string_view a, std::string_view b) { return rtl::SameTextAscii(a, b); }
 
 // One trailing "\" or "/" goes.
 std::string WithoutTrailingDelimiter(const std::string& value) {
@@ -58,8 +54,8 @@ std::string WithoutTrailingBackslash(const std::string& value) {
 std::string ReplaceAll(const std::string& text, const std::string& pattern, const std::string& replacement,
                        bool ignoreCase) {
   if (pattern.empty()) return text;
-  const std::string haystack = ignoreCase ? FoldAscii(text) : std::string();
-  const std::string needle = ignoreCase ? FoldAscii(pattern) : pattern;
+  const std::string haystack = ignoreCase ? LowerCaseAscii(text) : std::string();
+  const std::string needle = ignoreCase ? LowerCaseAscii(pattern) : pattern;
   const std::string& searched = ignoreCase ? haystack : text;
   std::string result;
   std::size_t at = 0;
@@ -148,7 +144,7 @@ TPathItem* TPathList::AddPath(const std::string& Value, TPathSource Source) {
   std::string path = WithoutTrailingDelimiter(Value);
   // A lone delimiter is no folder either.
   if (path.empty()) return nullptr;
-  std::string key = FoldAscii(path);
+  std::string key = LowerCaseAscii(path);
   const auto found = index_.find(key);
   if (found != index_.end()) {
     TPathItem* item = items_[found->second].get();
@@ -173,7 +169,7 @@ TPathItem* TPathList::SetPath(const std::string& Value, TPathSource Source) {
   first->Sources = PathSourceBit(Source);
   // The first item's path changed: each path points at its first item again.
   index_.clear();
-  for (std::size_t i = 0; i < items_.size(); ++i) index_.try_emplace(FoldAscii(items_[i]->Path), i);
+  for (std::size_t i = 0; i < items_.size(); ++i) index_.try_emplace(LowerCaseAscii(items_[i]->Path), i);
   return first;
 }
 

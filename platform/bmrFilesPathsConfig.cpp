@@ -1,18 +1,6 @@
 #include "platform/bmrFilesPathsConfig.h"
 
-namespace {
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameTextAscii(const std::string& a, const char* b) {
-  std::size_t i = 0;
-  for (; i < a.size() && b[i] != '\0'; ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  }
-  return i == a.size() && b[i] == '\0';
-}
-
-}  // namespace
+#include "platform/rtlAsciiCase.h"
 
 // "COMMONDOCUMENTS" stands twice, with one folder number: its lookups run twice and find one
 // folder, and the template keeps the later row's code.
@@ -70,7 +58,7 @@ const std::array<TPathSolveConfig, kPathSolveConfigCount> PathSolveConfig = {{
 
 std::string PathSolveCode(const std::string& name) {
   for (auto row = PathSolveConfig.rbegin(); row != PathSolveConfig.rend(); ++row) {
-    if (SameTextAscii(name, row->Name)) return row->Code;
+    if (rtl::SameTextAscii(name, row->Name)) return row->Code;
   }
   return {};
 }

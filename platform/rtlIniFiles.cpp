@@ -2,15 +2,12 @@
 
 #include <limits>
 
+#include "platform/rtlAsciiCase.h"
+
 namespace {
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string FoldAscii(std::string_view text) {
-  std::string folded(text);
-  for (char& c : folded) c = LowerAscii(c);
-  return folded;
-}
+using rtl::LowerAscii;
+using rtl::LowerCaseAscii;
 
 // The runtime's Trim: characters of code 32 or less go at both ends.
 std::string_view TrimView(std::string_view text) {
@@ -98,7 +95,7 @@ TMemIniFile::TMemIniFile(std::string_view bytes) {
     if (line.empty() || line.front() == ';') continue;
     if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
       std::string name(TrimView(line.substr(1, line.size() - 2)));
-      firstSection_.try_emplace(FoldAscii(name), sections_.size());
+      firstSection_.try_emplace(LowerCaseAscii(name), sections_.size());
       sections_.push_back(Section{std::move(name), {}, {}});
       current = &sections_.back();
       continue;
@@ -107,7 +104,7 @@ TMemIniFile::TMemIniFile(std::string_view bytes) {
     const std::size_t equals = line.find('=');
     std::string key(TrimView(line.substr(0, equals)));
     std::string value(equals == std::string_view::npos ? std::string_view() : TrimView(line.substr(equals + 1)));
-    if (equals != std::string_view::npos) current->firstKey.try_emplace(FoldAscii(key), current->lines.size());
+    if (equals != std::string_view::npos) current->firstKey.try_emplace(LowerCaseAscii(key), current->lines.size());
     current->lines.emplace_back(std::move(key), std::move(value));
   }
 }
@@ -120,10 +117,10 @@ std::vector<std::string> TMemIniFile::ReadSections() const {
 }
 
 const std::string* TMemIniFile::Find(const std::string& section, const std::string& ident) const {
-  const auto found = firstSection_.find(FoldAscii(section));
+  const auto found = firstSection_.find(LowerCaseAscii(section));
   if (found == firstSection_.end()) return nullptr;
   const Section& s = sections_[found->second];
-  const auto line = s.firstKey.find(FoldAscii(ident));
+  const auto line = s.firstKey.find(LowerCaseAscii(ident));
   return line == s.firstKey.end() ? nullptr : &s.lines[line->second].second;
 }
 

@@ -13,6 +13,10 @@ namespace {
 using fakes::NetscapeRegistryFile;
 using fakes::NsNode;
 
+void Put32(std::string& bytes, std::size_t at, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
 std::vector<std::string> ChildNames(const TDataRec& node) {
   std::vector<std::string> names;
   for (const auto& child : node.Children) names.push_back(child->Name);
@@ -84,8 +88,8 @@ TEST(NetscapeRegistryTest, NulBytesAnywhereInATextAreDropped) {
   EXPECT_EQ(ValueOf(*registry, "profile\\v"), "C:\\x");
 }
 
-// Each case breaks one field of the "work" profile's key; that key, all below it and the
-// keys after it in its chain are left out, the rest stays.
+// Each case breaks one field of a profile's key; that key, all below it and the keys after it
+// in its chain are left out, the rest stays.
 TEST(NetscapeRegistryTest, ADescriptorThatFailsItsChecksIsLeftOutWithTheRestOfItsChain) {
   using F = NetscapeRegistryFile;
   const struct {
@@ -113,11 +117,8 @@ TEST(NetscapeRegistryTest, ADescriptorThatFailsItsChecksIsLeftOutWithTheRestOfIt
 TEST(NetscapeRegistryTest, ADescriptorEndingExactlyAtTheEndOfTheFileIsNotRead) {
   // Header, then the root key at 16 with an empty name, ending at 48.
   std::string bytes(48, '\0');
-  auto put = [&](std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-  };
-  put(12, 16);
-  put(16, 16);
+  Put32(bytes, 12, 16);
+  Put32(bytes, 16, 16);
   bytes[26] = 1;  // a key
   EXPECT_EQ(TNSRegistry::FromBytes(bytes)->Root(), nullptr);
   bytes += '\0';
@@ -152,16 +153,13 @@ TEST(NetscapeRegistryTest, AChainAsDeepAsTheFileAllowsIsReadAndFreedWithoutRecur
   // 32,000 keys, each the only subkey of the one before, all with an empty name.
   constexpr std::uint32_t kDepth = 32000;
   std::string bytes(16 + kDepth * 32 + 1, '\0');
-  auto put = [&](std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-  };
-  put(12, 16);
+  Put32(bytes, 12, 16);
   for (std::uint32_t i = 0; i < kDepth; ++i) {
     const std::uint32_t at = 16 + i * 32;
-    put(at, at);
+    Put32(bytes, at, at);
     bytes[at + 10] = 1;
-    if (i + 1 < kDepth) put(at + 16, at + 32);
-    put(at + 28, i == 0 ? 0 : at - 32);
+    if (i + 1 < kDepth) Put32(bytes, at + 16, at + 32);
+    Put32(bytes, at + 28, i == 0 ? 0 : at - 32);
   }
   const auto registry = TNSRegistry::FromBytes(bytes);
   ASSERT_NE(registry->Root(), nullptr);
