@@ -147,6 +147,7 @@ struct Message {
 };
 
 inline constexpr std::uint32_t WM_ACTIVATE_ = 0x0006;
+inline constexpr std::uint32_t WM_CLOSE_ = 0x0010;
 inline constexpr std::uint32_t WM_PAINT_ = 0x000F;
 inline constexpr std::uint32_t WM_SYSCOMMAND_ = 0x0112;
 inline constexpr std::uint32_t WM_UPDATEUISTATE_ = 0x0128;
@@ -163,7 +164,12 @@ class Form;
 class Action;
 class PopupMenu;
 class Backend;
+class MenuItem;
 enum class Property;
+
+namespace detail {
+struct Access;  // the core's own access to the controls' state (Layout.cpp, Controls.cpp)
+}
 
 // ---------------------------------------------------------------------------------------------
 // Text metrics: layout measures text through this (fixed metrics in tests, the per-DPI font in
@@ -175,7 +181,22 @@ class ITextMeasurer {
   // The size of text in font at dpi; wrapWidth > 0 wraps at that width (in pixels at dpi).
   // Lines are separated by "\r\n" or "\n". An empty text has the height of one line.
   virtual Size MeasureText(const Font& font, const std::string& text, int dpi, int wrapWidth) = 0;
+
+  // The few sizes of the system's own controls that the layout needs, in pixels at dpi. The
+  // defaults are the headless backend's metrics; the Win32 backend answers the system's.
+  // Width of a vertical scroll bar (17 at 96 DPI).
+  virtual int ScrollBarWidth(int dpi);
+  // Width of a single border (panel, scroll box) on each side (2 at 96 DPI).
+  virtual int BorderWidth(int dpi);
+  // The area a page control gives its pages, relative to the page control: by default a
+  // tab row one text line + 6 high, and a frame of 4 around the pages (all scaled by dpi).
+  virtual Rect PageDisplayRect(Size pageControlSize, const Font& font, int dpi);
 };
+
+// Scales a length at 96 DPI to dpi (rounded half away from zero, as MulDiv does).
+int ScaleForDpi(int value, int dpi);
+// The text a caption shows: "&&" becomes "&", a single "&" (the access-key mark) goes.
+std::string StripAccelChars(const std::string& caption);
 
 // ---------------------------------------------------------------------------------------------
 // Controls
@@ -265,6 +286,7 @@ class Control {
 
  private:
   friend class Container;
+  friend struct detail::Access;
   struct State;
   std::unique_ptr<State> state_;
 };
@@ -305,6 +327,7 @@ class Container : public Control {
   void Realign();
 
  private:
+  friend struct detail::Access;
   struct ChildrenState;
   std::unique_ptr<ChildrenState> children_;
 };
@@ -320,6 +343,9 @@ class Panel : public Container {
   explicit Panel(std::string name = {});
   BorderStyle GetBorderStyle() const;  // None: borderless (the default)
   void SetBorderStyle(BorderStyle style);
+
+ private:
+  BorderStyle border_ = BorderStyle::None;
 };
 
 // A scroll box: children laid out in a virtual area as high as they need; its vertical scroll
@@ -332,7 +358,17 @@ class ScrollBox : public Container {
   void SetBorderStyle(BorderStyle style);
   int VertScrollRange() const;
   int VertScrollPosition() const;
+  // Kept within 0..(range - client height); the backend moves the children by it.
   void SetVertScrollPosition(int position);
+  // Whether the vertical scroll bar shows (after the last layout).
+  bool VertScrollBarVisible() const;
+
+ private:
+  friend struct detail::Access;
+  BorderStyle border_ = BorderStyle::None;
+  int position_ = 0;
+  int range_ = 0;
+  bool barVisible_ = false;
 };
 
 class TabSheet;
@@ -346,8 +382,15 @@ class PageControl : public Container {
   TabSheet& Page(int index) const;
   TabSheet* ActivePage() const;
   void SetActivePage(TabSheet* page);
-  int ActivePageIndex() const;
+  int ActivePageIndex() const;  // -1: none
   std::function<void()> onChange;  // the user chose another tab
+  // What the backend calls when the user chose a tab: activates the page and raises
+  // onChange. A page whose tab is hidden cannot be chosen (false, nothing happens).
+  bool SelectPageByUser(TabSheet& page);
+
+ private:
+  friend class TabSheet;
+  TabSheet* active_ = nullptr;
 };
 
 class TabSheet : public Container {
@@ -356,13 +399,21 @@ class TabSheet : public Container {
   PageControl* GetPageControl() const;
   int PageIndex() const;
   // A hidden tab: the page exists but has no tab and cannot be chosen.
+  // Hiding the tab of the active page activates the next page with a visible tab (else the
+  // previous one, else none). SetActivePage also takes a page whose tab is hidden.
   bool TabVisible() const;
   void SetTabVisible(bool visible);
+  // The position of its tab among the visible tabs (-1 when its tab is hidden).
+  int TabIndex() const;
+
+ private:
+  bool tabVisible_ = true;
 };
 
 class Button : public Control {
  public:
   explicit Button(std::string name = {});
+  ~Button() override;
   // A button that carries an action shows the action's caption (also when it changes later)
   // and runs it when clicked. Null removes it.
   Action* GetAction() const;
@@ -377,8 +428,17 @@ class Button : public Control {
   ModalResult GetModalResult() const;
   void SetModalResult(ModalResult result);
   std::function<void()> onClick;
-  // What a click does: onClick, else the action; then the modal result.
+  // What a click does: onClick, else the action; then the modal result. Exceptions go to
+  // the caller (the backend's window procedure hands them to the application).
   void Click();
+
+ private:
+  friend class Action;
+  Action* action_ = nullptr;
+  PopupMenu* popup_ = nullptr;
+  bool default_ = false;
+  bool cancel_ = false;
+  ModalResult modalResult_ = ModalResult::None;
 };
 
 class CheckBox : public Control {
@@ -390,6 +450,9 @@ class CheckBox : public Control {
   std::function<void()> onChange;
   // A user's click: toggles.
   void Click();
+
+ private:
+  bool checked_ = false;
 };
 
 class Label : public Control {
@@ -401,8 +464,14 @@ class Label : public Control {
   void SetLayout(TextLayout layout);
   bool WordWrap() const;
   void SetWordWrap(bool wrap);
-  // The height of text in this label's font at 96 DPI (through the application's measurer).
+  // The height of one line of text in this label's font at 96 DPI (through the backend's
+  // measurer; line ends in text do not add lines, as a canvas measures).
   int TextHeight(const std::string& text) const;
+
+ private:
+  TextAlign alignment_ = TextAlign::Left;
+  TextLayout layout_ = TextLayout::Top;
+  bool wordWrap_ = false;
 };
 
 // An icon from the program's resources (or the application's icon), drawn at the image's size.
@@ -414,6 +483,12 @@ class Image : public Control {
   void SetApplicationIcon();
   bool Center() const;
   void SetCenter(bool center);
+  bool IsApplicationIcon() const;
+
+ private:
+  std::string resource_;
+  bool applicationIcon_ = false;
+  bool center_ = false;
 };
 
 enum class ShapeKind { Rectangle, RoundRect, Ellipse };
@@ -430,9 +505,16 @@ class Shape : public Control {
   void SetBrushColor(Color color);
   BrushStyle GetBrushStyle() const;
   void SetBrushStyle(BrushStyle style);
+
+ private:
+  ShapeKind kind_ = ShapeKind::Rectangle;
+  bool penVisible_ = true;
+  Color brushColor_ = Color::Rgb(255, 255, 255);
+  BrushStyle brushStyle_ = BrushStyle::Solid;
 };
 
-// A multi-line text box. Lines are kept without their line ends.
+// A multi-line text box. Lines are kept without their line ends (a line given with line
+// ends becomes several lines).
 class Memo : public Control {
  public:
   explicit Memo(std::string name = {});
@@ -451,6 +533,14 @@ class Memo : public Control {
   void SetWordWrap(bool wrap);
   int InnerBorder() const;
   void SetInnerBorder(int pixels);
+
+ private:
+  std::vector<std::string> lines_;
+  bool readOnly_ = false;
+  BorderStyle border_ = BorderStyle::Single;
+  ScrollBars scrollBars_ = ScrollBars::None;
+  bool wordWrap_ = true;
+  int innerBorder_ = 0;
 };
 
 // A rich-text view (RICHEDIT50W in Windows).
@@ -466,6 +556,12 @@ class RichView : public Control {
   void SetBorderStyle(BorderStyle style);
   ScrollBars GetScrollBars() const;
   void SetScrollBars(ScrollBars bars);
+
+ private:
+  std::string rtf_;
+  bool readOnly_ = false;
+  BorderStyle border_ = BorderStyle::Single;
+  ScrollBars scrollBars_ = ScrollBars::None;
 };
 
 enum class ProgressState { Normal, Error, Paused };
@@ -483,6 +579,12 @@ class ProgressBar : public Control {
   void SetState(ProgressState state);
   // Paints the bar now (a long synchronous job calls it after each step).
   void Repaint();
+
+ private:
+  std::int64_t min_ = 0;
+  std::int64_t max_ = 100;
+  std::int64_t position_ = 0;
+  ProgressState state_ = ProgressState::Normal;
 };
 
 // A tree with columns and check boxes (a report list whose rows can have children).
@@ -521,6 +623,15 @@ class TreeList : public Control {
   std::string CellText(const Node& node, int column) const;
   // Shows the nodes' texts again.
   void Invalidate();
+  bool FullRowSelect() const;
+  const std::vector<std::string>& Images() const;
+
+ private:
+  std::vector<Column> columns_;
+  std::vector<std::unique_ptr<Node>> roots_;
+  bool fullRowSelect_ = false;
+  std::vector<std::string> images_;
+  BorderStyle border_ = BorderStyle::Single;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -529,6 +640,7 @@ class TreeList : public Control {
 class Action {
  public:
   explicit Action(std::string name = {});
+  ~Action();
   Action(const Action&) = delete;
   Action& operator=(const Action&) = delete;
   const std::string& Name() const;
@@ -539,7 +651,8 @@ class Action {
   bool Enabled() const;
   void SetEnabled(bool enabled);
   std::function<void()> onExecute;
-  void Execute();
+  // Runs onExecute when enabled; false when disabled or without handler.
+  bool Execute();
 
  private:
   friend class Button;
@@ -566,8 +679,13 @@ class MenuItem {
   int Count() const;
   MenuItem& Item(int index) const;
   MenuItem* Parent() const;
+  // The item (at any depth) of this name, or null.
+  MenuItem* Find(const std::string& name);
+  bool Enabled() const;  // follows the action when it carries one
+  void SetEnabled(bool enabled);
 
  private:
+  friend class Action;
   struct State;
   std::unique_ptr<State> state_;
 };
@@ -576,8 +694,15 @@ class MenuItem {
 class PopupMenu : public MenuItem {
  public:
   explicit PopupMenu(std::string name = {});
-  // Shows the menu at a point on the screen (logical pixels) and runs the chosen item.
+  // Shows the menu at a point on the screen (logical pixels) and runs the chosen item (the
+  // backend clicks it).
   void Popup(Point screenPoint);
+  // The form that made it (Form::AddPopupMenu), or null.
+  Form* Owner() const;
+
+ private:
+  friend class Form;
+  Form* owner_ = nullptr;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -587,7 +712,8 @@ enum class FormPosition { Designed, ScreenCenter, MainFormCenter };
 enum class FormBorder { Sizeable, Dialog };
 
 // A top-level window. Derived forms build their layout in their constructor. The window is
-// made when the form is first shown (or its handle is first needed).
+// made when the form is first shown (or its handle is first needed). Bounds() of a form is
+// its window on the screen (96 DPI): the client area plus the backend's non-client frame.
 class Form : public Container {
  public:
   explicit Form(std::string name = {});
@@ -595,6 +721,10 @@ class Form : public Container {
 
   // The size of the client area (96 DPI); the layout's client area.
   void SetClientSize(Size size);
+  // Raises onCreate; an exception it throws goes to Application::HandleException (so a
+  // failing creation handler is reported and the form still exists). CreateForm and NewForm
+  // call it once after construction.
+  void DoCreate();
   FormPosition Position() const;
   void SetPosition(FormPosition position);
   FormBorder Border() const;
@@ -610,7 +740,9 @@ class Form : public Container {
   ModalResult GetModalResult() const;
   // Setting a result other than None closes a modal form.
   void SetModalResult(ModalResult result);
-  // Closes the form (a modal form with Cancel); closing the main form ends Run.
+  // Closes the form (a modal form with Cancel); closing the main form ends Run. A
+  // non-modal form raises onClose and is hidden; a modal one raises onClose when its modal
+  // loop ends.
   void Close();
   bool IsModal() const;
 
@@ -620,6 +752,8 @@ class Form : public Container {
 
   // Sends a message to the form's window procedure (WndProc) at once, as SendMessage does.
   std::intptr_t Perform(std::uint32_t msg, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
+  // The window's creation parameters as this form fills them (what the backend uses).
+  CreateParams GetCreateParams();
 
   // The DPI the form's window is laid out at (96 in the headless backend unless set).
   int Dpi() const;
@@ -633,10 +767,14 @@ class Form : public Container {
  protected:
   // Every message of the form's window comes here; the default (DefaultHandler) is the
   // toolkit's own handling (layout, reflection of control notifications, painting, closing)
-  // and then the system's default window procedure.
+  // and then the system's default window procedure. DefaultHandler: WM_PAINT runs Paint()
+  // and then goes on to the default window procedure; WM_CLOSE runs Close() and stops there;
+  // everything else goes to the backend's DefaultWindowProc, whose answer is the result.
   virtual void WndProc(Message& message);
   void DefaultHandler(Message& message);
-  // Fills the parameters of the window about to be created.
+  // Fills the parameters of the window about to be created. The toolkit's own: a sizeable
+  // form WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, a dialog WS_POPUP | WS_CAPTION | WS_SYSMENU |
+  // WS_CLIPCHILDREN with WS_EX_DLGMODALFRAME; both WS_EX_CONTROLPARENT.
   virtual void FillCreateParams(CreateParams& params);
   // The toolkit's painting of the form: raises onPaint. Called on WM_PAINT by DefaultHandler.
   virtual void Paint();
@@ -644,9 +782,30 @@ class Form : public Container {
  private:
   friend class Application;
   friend class Backend;
+  friend struct detail::Access;
   struct FormState;
   std::unique_ptr<FormState> form_;
 };
+
+// Makes a form that the caller owns (a dialog shown once, for instance) and raises its
+// onCreate, as Application::CreateForm does for the forms the application owns.
+template <class F, class... Args>
+std::unique_ptr<F> NewForm(Args&&... args) {
+  auto form = std::make_unique<F>(std::forward<Args>(args)...);
+  form->DoCreate();
+  return form;
+}
+
+// Window styles the toolkit uses (the WS_* numbers of Windows).
+inline constexpr std::uint32_t kWsOverlappedWindow = 0x00CF0000;
+inline constexpr std::uint32_t kWsPopup = 0x80000000;
+inline constexpr std::uint32_t kWsCaption = 0x00C00000;
+inline constexpr std::uint32_t kWsSysMenu = 0x00080000;
+inline constexpr std::uint32_t kWsClipChildren = 0x02000000;
+inline constexpr std::uint32_t kWsExDlgModalFrame = 0x00000001;
+inline constexpr std::uint32_t kWsExToolWindow = 0x00000080;
+inline constexpr std::uint32_t kWsExControlParent = 0x00010000;
+inline constexpr std::uint32_t kWsExAppWindow = 0x00040000;
 
 // ---------------------------------------------------------------------------------------------
 // Message boxes
@@ -654,7 +813,8 @@ class Form : public Container {
 enum class DialogType { Warning, Error, Information, Confirmation, Custom };
 enum class DialogButtons { Ok, OkCancel, YesNo, YesNoCancel };
 
-// Shows a message box owned by the active form; returns the button pressed.
+// Shows a message box owned by the active form, titled with the application's title;
+// returns the button pressed.
 ModalResult MessageDlg(const std::string& text, DialogType type, DialogButtons buttons);
 
 // ---------------------------------------------------------------------------------------------
@@ -669,12 +829,14 @@ class Application {
 
   // Makes the hidden application window that owns the forms.
   void Initialize();
+  bool Initialized() const;
   // The hidden application window (owner of the forms and of the taskbar button Windows
   // would give the process).
   WindowHandle Handle() const;
 
   // Creates a form (raising its onCreate); the first form created is the main form. The
-  // application owns it until Run ends.
+  // application owns it until Run ends (Run destroys its forms when it returns) or until
+  // DestroyForms.
   template <class F, class... Args>
   F& CreateForm(Args&&... args) {
     auto form = std::make_unique<F>(std::forward<Args>(args)...);
@@ -683,8 +845,16 @@ class Application {
     return ref;
   }
   Form* MainForm() const;
-  // Shows the main form and runs the message loop until it closes.
+  // The modal form shown last and still open, else the main form (owner of message boxes).
+  Form* ActiveForm() const;
+  // Shows the main form and runs the message loop until it closes (Initialize first when
+  // that was not done); then destroys the application's forms.
   void Run();
+  // Destroys the forms the application owns (raising their onDestroy), last created first.
+  void DestroyForms();
+  // Back to the state of a new process (tests): forms destroyed, title, icon, handler and
+  // the terminated and initialized flags cleared.
+  void Reset();
   // Handles the messages that are waiting and returns.
   void ProcessMessages();
   void Terminate();
@@ -697,16 +867,32 @@ class Application {
   // entered from Windows). Default: a message box with the exception's message.
   std::function<void(const std::exception&)> onException;
   void HandleException(const std::exception& error);
-  // The same for something that is no std::exception.
+  // The same for something that is no std::exception (the message "Unknown exception.").
   void HandleUnknownException();
+  // Runs fn; an exception it throws goes to HandleException (what every entry from the
+  // system does: window procedures, the headless backend's user actions).
+  template <class Fn>
+  void Guard(Fn&& fn) noexcept {
+    try {
+      fn();
+    } catch (const std::exception& error) {
+      HandleException(error);
+    } catch (...) {
+      HandleUnknownException();
+    }
+  }
 
   // The icon resource of the application (the main icon).
   const std::string& IconResource() const;
   void SetIconResource(std::string name);
 
  private:
+  friend class Form;
   Application();
   void AdoptForm(std::unique_ptr<Form> form);
+  void PushModal(Form& form);
+  void PopModal(Form& form);
+  void FormDestroyed(Form& form);
   struct State;
   std::unique_ptr<State> state_;
 };
@@ -729,9 +915,23 @@ enum class Property {
   ShapeStyle,                   // shape (kind, pen, brush)
   Nodes, Columns,               // tree list
   BorderStyle, Constraints, ClientSize, FormPosition,  // controls and forms
+  // Added later:
+  Name,
+  Align, Anchors, BorderSpacing, AutoSize, ChildSizing,  // layout (bounds follow)
+  PopupMenu, Cancel, ModalResult,  // button
+  TextLayout,                      // label
+  InnerBorder,                     // memo
+  ImageCenter,                     // image
+  Images, FullRowSelect,           // tree list
+  FormBorder,                      // form
 };
 
-// What the core needs from the system that shows the tree. The Win32 backend makes real
+// What the core needs from the system that shows the tree. ControlAdded is told once for a
+// control added with whatever it already holds (the backend walks it); ControlRemoving once
+// for a control removed, its children going with it; a destroyed form is told by
+// DestroyForm only. LayoutChanged follows each layout of a form that changed bounds (parents
+// before children); while a form is not shown the core lays it out when asked (Bounds(),
+// ClientSize(), Realign, Show), so building a form does not lay it out at every step. The Win32 backend makes real
 // windows; the headless one (tests) keeps everything in memory with fixed text metrics. The
 // core calls these; the backend calls back into the controls' public operations for what the
 // user does (Button::Click, CheckBox::Click, PageControl::SetActivePage and onChange,
@@ -776,6 +976,21 @@ class Backend {
   virtual ModalResult ShowMessageBox(const std::string& title, const std::string& text, DialogType type,
                                      DialogButtons buttons, Form* owner) = 0;
   virtual void ShowPopupMenu(PopupMenu& menu, Point screenPoint, Form* owner) = 0;
+
+  // Added later (with defaults, so a backend need not answer them):
+  // The frame around a form's client area (96 DPI): width and height the window adds. The
+  // default, 16 x 39, is a sizeable window of Windows 10 at 96 DPI.
+  virtual Size NonClientSize(const Form& form);
+  // The application's title or icon changed.
+  virtual void ApplicationChanged(Application& application);
+  // A control is being destroyed (every control, also those that go with their parent or
+  // form): the backend drops what it keeps of it. Only its address may be used.
+  virtual void ControlDestroyed(const Control& control);
+
+ protected:
+  // The form's protected operations, for the backends.
+  static void CallWndProc(Form& form, Message& message);
+  static void CallFillCreateParams(Form& form, CreateParams& params);
 };
 
 // Installs the backend for the process (the previous one is given back).
@@ -787,9 +1002,18 @@ Backend& CurrentBackend();
 // area, in pixels at that DPI). The core runs it at 96 DPI for the bounds it reports; the
 // Win32 backend at the window's DPI.
 
+// Every control that takes part in the layout (visible, and every parent visible) comes
+// out, parents before their children, in control order. Children of a scroll box are placed
+// in its virtual area (the backend moves them up by the scroll position). Inactive pages are
+// laid out like the active one.
 struct LayoutResult {
   const Control* control = nullptr;
   Rect bounds;
+  // Containers: the client area the children were laid out in (a scroll box: the visible
+  // part), and for a scroll box the height of its virtual area and whether its bar shows.
+  Size clientSize;
+  int scrollRange = 0;
+  bool vertScrollBar = false;
 };
 std::vector<LayoutResult> ComputeLayout(const Container& root, Size clientSize, int dpi,
                                         ITextMeasurer& measurer);
