@@ -305,7 +305,7 @@ class Engine {
       const Sides s = SpacingOf(*c);
       const int x = std::max(s.left, cs.leftRightSpacing);
       const int width = std::max(0, client.width - x - std::max(s.right, cs.leftRightSpacing));
-      const Size size = Constrain(*c, Natural(*c, width));
+      const Size size = Constrain(*c, Size{width, Natural(*c, width).height});
       const int y = top + std::max(topSpacing, s.top);
       placed.push_back({c, Rect{x, y, size.width, size.height}});
       top = y + size.height;
@@ -316,7 +316,7 @@ class Engine {
       const Sides s = SpacingOf(*c);
       const int x = std::max(s.left, cs.leftRightSpacing);
       const int width = std::max(0, client.width - x - std::max(s.right, cs.leftRightSpacing));
-      const Size size = Constrain(*c, Natural(*c, width));
+      const Size size = Constrain(*c, Size{width, Natural(*c, width).height});
       const int y = bottom - std::max(bottomSpacing, s.bottom) - size.height;
       placed.push_back({c, Rect{x, y, size.width, size.height}});
       bottom = y;

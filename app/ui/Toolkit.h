@@ -203,6 +203,17 @@ std::string StripAccelChars(const std::string& caption);
 
 // Every control. Not copied, not moved; owned by its parent (or, for forms, by whoever made
 // them). Bounds are in pixels at 96 DPI, relative to the parent's client area.
+//
+// Bounds() is where the last layout put the control; SetBounds (and SetLeft...) is what the
+// owner asks for: an aligned control keeps only its size across the edge (a top-aligned
+// one its height) and is placed by the layout; a control that is not aligned keeps the
+// distances of its anchored edges to the parent's edges as they were when its bounds were
+// set (or when it was added). The layout runs by itself when something changed (at once for
+// a shown form, else when a bounds or size is next asked for).
+//
+// Defaults: visible (a form: hidden until shown), enabled, no hint, the parent's font until
+// SetFont (GetFont answers the parent's), TabStop true for buttons, check boxes, memos, rich
+// views, tree lists and page controls, AutoSize true for labels only.
 class Control {
  public:
   explicit Control(std::string name = {});
@@ -222,7 +233,7 @@ class Control {
 
   bool Visible() const;
   void SetVisible(bool visible);
-  // Visible and every parent visible.
+  // Visible and every parent visible (a tab sheet: also the active page of its control).
   bool Showing() const;
   bool Enabled() const;
   void SetEnabled(bool enabled);
@@ -253,7 +264,11 @@ class Control {
   // likewise); between equal positions, the control aligned or moved last goes nearest the
   // edge. So a new control aligned to the top at top 0 goes above those already there, and
   // setting a top-aligned control's top to 0 brings it back to the top. Hidden controls take
-  // no space.
+  // no space and keep their place in the stack (shown again, they come back where they
+  // were). The order is decided when a control is aligned or moved, from the positions the
+  // others have then; so code that builds a column of top-aligned controls in reading order
+  // gives each a top below the previous one's (its design top), or aligns them bottom-up.
+  // The control order (ControlIndex, tab order) is not changed by any of this.
   Align GetAlign() const;
   void SetAlign(Align align);
   Anchors GetAnchors() const;
@@ -993,8 +1008,10 @@ class Backend {
   static void CallFillCreateParams(Form& form, CreateParams& params);
 };
 
-// Installs the backend for the process (the previous one is given back).
+// Installs the backend for the process (the previous one is given back). The installed one
+// is never destroyed by the toolkit itself.
 std::unique_ptr<Backend> SetBackend(std::unique_ptr<Backend> backend);
+// The backend in use; when none was installed, a headless one (app/ui/headless) is made.
 Backend& CurrentBackend();
 
 // ---------------------------------------------------------------------------------------------
