@@ -3,6 +3,7 @@
 #include "app/ui/ToolkitInternal.h"
 
 #include <algorithm>
+#include <map>
 
 namespace ui {
 
@@ -81,6 +82,43 @@ Size RootClientSize(const Container& root) {
 
 int g_layoutDepth = 0;
 
+// The core lays its trees out often while forms are built; the same captions are measured
+// again and again, so their sizes are kept (per backend; fonts are part of the key).
+class CachingMeasurer : public ITextMeasurer {
+ public:
+  ITextMeasurer& For(Backend& backend) {
+    if (generation_ != detail::BackendGeneration() || sizes_.size() > 20000) {
+      generation_ = detail::BackendGeneration();
+      sizes_.clear();
+    }
+    inner_ = &backend.TextMeasurer();
+    return *this;
+  }
+  Size MeasureText(const Font& font, const std::string& text, int dpi, int wrapWidth) override {
+    std::string key = font.name;
+    key += '\x1f' + std::to_string(font.height) + (font.bold ? "b" : "") + (font.italic ? "i" : "") + '\x1f' +
+           std::to_string(dpi) + '\x1f' + std::to_string(wrapWidth) + '\x1f' + text;
+    const auto it = sizes_.find(key);
+    if (it != sizes_.end()) return it->second;
+    const Size size = inner_->MeasureText(font, text, dpi, wrapWidth);
+    sizes_.emplace(std::move(key), size);
+    return size;
+  }
+  int ScrollBarWidth(int dpi) override { return inner_->ScrollBarWidth(dpi); }
+  int BorderWidth(int dpi) override { return inner_->BorderWidth(dpi); }
+  Rect PageDisplayRect(Size size, const Font& font, int dpi) override { return inner_->PageDisplayRect(size, font, dpi); }
+
+ private:
+  int generation_ = -1;
+  ITextMeasurer* inner_ = nullptr;
+  std::map<std::string, Size> sizes_;
+};
+
+ITextMeasurer& CoreMeasurer() {
+  static CachingMeasurer* cache = new CachingMeasurer();
+  return cache->For(CurrentBackend());
+}
+
 void EnsureLayoutOf(const Control& control) {
   if (Container* root = detail::RootOf(control)) detail::EnsureLayout(*root);
 }
@@ -115,7 +153,7 @@ void EnsureLayout(const Container& constRoot) {
   Backend& backend = CurrentBackend();
   for (int pass = 0; pass < 8 && rootState.layoutDirty; ++pass) {
     rootState.layoutDirty = false;
-    const auto results = ComputeLayout(root, RootClientSize(root), 96, backend.TextMeasurer());
+    const auto results = ComputeLayout(root, RootClientSize(root), 96, CoreMeasurer());
     std::vector<Container*> moved;
     std::vector<ScrollBox*> ranges;
     for (const LayoutResult& r : results) {
@@ -384,6 +422,27 @@ WindowHandle Control::Handle() const { return CurrentBackend().HandleOf(*this); 
 void Control::Changed(Property what) {
   CurrentBackend().ControlChanged(*this, what);
   if (AffectsLayout(what)) detail::LayoutChanged(*this);
+}
+
+namespace {
+
+void CollectTabOrder(const Container& container, bool focusableOnly, std::vector<Control*>& out) {
+  for (int i = 0; i < container.ControlCount(); ++i) {
+    Control& child = container.GetControl(i);
+    if (focusableOnly && (!child.Visible() || !child.Enabled())) continue;
+    if (!focusableOnly || (child.TabStop() && child.Showing())) out.push_back(&child);
+    if (auto* inner = dynamic_cast<const Container*>(&child)) {
+      if (!focusableOnly || inner->Showing()) CollectTabOrder(*inner, focusableOnly, out);
+    }
+  }
+}
+
+}  // namespace
+
+std::vector<Control*> TabOrder(const Container& root, bool focusableOnly) {
+  std::vector<Control*> out;
+  if (!focusableOnly || root.Enabled()) CollectTabOrder(root, focusableOnly, out);
+  return out;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -773,6 +773,16 @@ class Form : public Container {
   // The DPI the form's window is laid out at (96 in the headless backend unless set).
   int Dpi() const;
 
+  // Inserts a command into the window's system menu at a position (counted from 0 among
+  // its items) with the command id that WM_SYSCOMMAND will carry; makes the window first
+  // when there is none. False when the window has no system menu.
+  bool InsertSystemMenuItem(int position, std::uint32_t id, const std::string& caption);
+
+  // The buttons Enter and Esc reach: the first showing, enabled default (cancel) button in
+  // tab order, or null.
+  Button* DefaultButton() const;
+  Button* CancelButton() const;
+
   std::function<void()> onCreate;   // raised by the application after construction
   std::function<void()> onShow;     // each time the form is made visible
   std::function<void()> onClose;    // when the form closes
@@ -998,6 +1008,8 @@ class Backend {
   virtual Size NonClientSize(const Form& form);
   // The application's title or icon changed.
   virtual void ApplicationChanged(Application& application);
+  // Form::InsertSystemMenuItem (default: no system menu, false).
+  virtual bool InsertSystemMenuItem(Form& form, int position, std::uint32_t id, const std::string& caption);
   // A control is being destroyed (every control, also those that go with their parent or
   // form): the backend drops what it keeps of it. Only its address may be used.
   virtual void ControlDestroyed(const Control& control);
@@ -1034,5 +1046,10 @@ struct LayoutResult {
 };
 std::vector<LayoutResult> ComputeLayout(const Container& root, Size clientSize, int dpi,
                                         ITextMeasurer& measurer);
+
+// The controls below root in tab order (control order, depth first: a container before its
+// children); with focusableOnly, only those Tab stops at (TabStop, showing, enabled with
+// every parent).
+std::vector<Control*> TabOrder(const Container& root, bool focusableOnly);
 
 }  // namespace ui

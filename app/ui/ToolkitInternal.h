@@ -54,6 +54,9 @@ struct Form::FormState {
 
 namespace detail {
 
+// Counts the backends installed (caches made for one backend are dropped with it).
+int BackendGeneration();
+
 // Which stack an alignment uses (-1: none).
 int StackIndex(Align align);
 

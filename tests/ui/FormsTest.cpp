@@ -226,4 +226,52 @@ TEST_F(FormsTest, PositionsSizesAndTheWorkArea) {
   EXPECT_EQ(main.Height(), 878);  // bounds stay at 96 DPI
 }
 
+TEST_F(FormsTest, SystemMenuKeyboardAndTabOrder) {
+  RecordingForm form(log_);
+  EXPECT_TRUE(form.InsertSystemMenuItem(6, 5681, "&About A&&B..."));
+  EXPECT_TRUE(form.InsertSystemMenuItem(6, 5681, "&About A&&B..."));
+  const auto menu = backend_->SystemMenu(form);
+  ASSERT_EQ(menu.size(), 9u);
+  EXPECT_EQ(menu[6].id, 5681u);
+  EXPECT_EQ(menu[7].id, 5681u);
+  EXPECT_EQ(menu[8].id, 0xF060u);  // Close stays last
+  form.Show();
+  log_.clear();
+  EXPECT_TRUE(backend_->UserChooseSystemMenuItem(form, 5681));
+  EXPECT_FALSE(backend_->UserChooseSystemMenuItem(form, 1234));
+  EXPECT_EQ(log_, (std::vector<std::string>{"msg 274 visible"}));
+
+  // Enter and Esc reach the default and cancel buttons that can be clicked.
+  Button& hidden = form.Add<Button>("hidden");
+  hidden.SetDefault(true);
+  hidden.SetVisible(false);
+  Button& ok = form.Add<Button>("ok");
+  ok.SetDefault(true);
+  ok.onClick = [&] { log_.push_back("ok"); };
+  EXPECT_EQ(form.DefaultButton(), &ok);
+  EXPECT_TRUE(backend_->UserPressEnter(form));
+  EXPECT_FALSE(backend_->UserPressEscape(form));
+  EXPECT_EQ(log_.back(), "ok");
+
+  // Tab follows control order, skipping what cannot take the focus.
+  PageControl& pages = form.Add<PageControl>("pc");
+  TabSheet& first = pages.AddPage("first", "First");
+  TabSheet& second = pages.AddPage("second", "Second");
+  CheckBox& onFirst = first.Add<CheckBox>("onFirst");
+  second.Add<CheckBox>("onSecond");
+  Label& label = form.Add<Label>("label");
+  Button& disabled = form.Add<Button>("disabled");
+  disabled.SetEnabled(false);
+  EXPECT_FALSE(label.TabStop());
+  std::vector<std::string> names;
+  for (Control* c : TabOrder(form, true)) names.push_back(c->Name());
+  EXPECT_EQ(names, (std::vector<std::string>{"ok", "pc", "onFirst"}));
+  EXPECT_EQ(backend_->UserPressTab(form), &ok);
+  EXPECT_EQ(backend_->UserPressTab(form), &pages);
+  EXPECT_EQ(backend_->UserPressTab(form), &onFirst);
+  EXPECT_EQ(backend_->UserPressTab(form), &ok);
+  EXPECT_EQ(backend_->UserPressTab(form, true), &onFirst);
+  EXPECT_TRUE(onFirst.Focused());
+}
+
 }  // namespace
