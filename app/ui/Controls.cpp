@@ -291,7 +291,20 @@ Rect Control::Bounds() const {
 
 namespace {
 
+// A form's window keeps within its constraints (the window of a form whose minimum and
+// maximum are equal cannot be resized).
+Rect Constrained(const Control& control, Rect bounds) {
+  if (!dynamic_cast<const Form*>(&control)) return bounds;
+  const SizeConstraints& c = control.Constraints();
+  if (c.maxWidth > 0) bounds.width = std::min(bounds.width, c.maxWidth);
+  if (c.maxHeight > 0) bounds.height = std::min(bounds.height, c.maxHeight);
+  bounds.width = std::max(bounds.width, c.minWidth);
+  bounds.height = std::max(bounds.height, c.minHeight);
+  return bounds;
+}
+
 void SetBoundsOf(Control& control, Access::ControlState& st, Rect bounds, bool moved) {
+  bounds = Constrained(control, bounds);
   const Rect old = st.bounds;
   st.requested = bounds;
   st.bounds = bounds;
@@ -384,15 +397,8 @@ const SizeConstraints& Control::Constraints() const { return state_->constraints
 void Control::SetConstraints(SizeConstraints constraints) {
   if (state_->constraints == constraints) return;
   state_->constraints = constraints;
-  if (dynamic_cast<Form*>(this)) {
-    // A form's constraints hold its window at once.
-    Rect b = state_->bounds;
-    if (constraints.maxWidth > 0) b.width = std::min(b.width, constraints.maxWidth);
-    if (constraints.maxHeight > 0) b.height = std::min(b.height, constraints.maxHeight);
-    b.width = std::max(b.width, constraints.minWidth);
-    b.height = std::max(b.height, constraints.minHeight);
-    state_->bounds = state_->requested = b;
-  }
+  // A form's constraints hold its window at once.
+  if (dynamic_cast<Form*>(this)) state_->bounds = state_->requested = Constrained(*this, state_->bounds);
   Changed(Property::Constraints);
 }
 
@@ -418,6 +424,8 @@ int Control::ControlIndex() const {
 }
 
 WindowHandle Control::Handle() const { return CurrentBackend().HandleOf(*this); }
+
+void Control::Repaint() { CurrentBackend().RepaintNow(*this); }
 
 void Control::Changed(Property what) {
   CurrentBackend().ControlChanged(*this, what);

@@ -218,6 +218,21 @@ PopupMenu& Form::AddPopupMenu(std::string name) {
   return ref;
 }
 
+int Form::ActionCount() const { return static_cast<int>(form_->actions.size()); }
+
+Action& Form::GetAction(int index) const { return *form_->actions.at(static_cast<std::size_t>(index)); }
+
+Action* Form::FindAction(const std::string& name) const {
+  for (const auto& action : form_->actions) {
+    if (action->Name() == name) return action.get();
+  }
+  return nullptr;
+}
+
+int Form::PopupMenuCount() const { return static_cast<int>(form_->menus.size()); }
+
+PopupMenu& Form::GetPopupMenu(int index) const { return *form_->menus.at(static_cast<std::size_t>(index)); }
+
 std::intptr_t Form::Perform(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) {
   Message message{msg, wParam, lParam, 0};
   WndProc(message);

@@ -294,6 +294,8 @@ class Control {
 
   // The native window of the control once the backend made one; 0 before.
   WindowHandle Handle() const;
+  // Paints the control now (the backend's RepaintNow).
+  void Repaint();
 
  protected:
   // Tells the backend and the layout that a property changed.
@@ -761,9 +763,14 @@ class Form : public Container {
   void Close();
   bool IsModal() const;
 
-  // Action lists and popup menus belong to the form.
+  // Action lists and popup menus belong to the form (in the order they were added).
   Action& AddAction(std::string name, std::string caption);
   PopupMenu& AddPopupMenu(std::string name);
+  int ActionCount() const;
+  Action& GetAction(int index) const;
+  Action* FindAction(const std::string& name) const;
+  int PopupMenuCount() const;
+  PopupMenu& GetPopupMenu(int index) const;
 
   // Sends a message to the form's window procedure (WndProc) at once, as SendMessage does.
   std::intptr_t Perform(std::uint32_t msg, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);

@@ -224,6 +224,16 @@ TEST_F(FormsTest, PositionsSizesAndTheWorkArea) {
   backend_->SetDpi(144);
   EXPECT_EQ(main.Dpi(), 144);
   EXPECT_EQ(main.Height(), 878);  // bounds stay at 96 DPI
+
+  // Resized to a fixed size: minimum and maximum equal, and it keeps that size.
+  main.SetConstraints({854, 480, 854, 480});
+  main.SetLeft(100);
+  main.SetTop(100);
+  main.SetHeight(480);
+  main.SetWidth(854);
+  EXPECT_EQ(main.Bounds(), (Rect{100, 100, 854, 480}));
+  main.SetBounds({100, 100, 1000, 700});
+  EXPECT_EQ(main.Bounds(), (Rect{100, 100, 854, 480}));
 }
 
 TEST_F(FormsTest, SystemMenuKeyboardAndTabOrder) {
