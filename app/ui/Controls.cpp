@@ -840,29 +840,20 @@ void Shape::SetBrushStyle(BrushStyle style) {
   Changed(Property::ShapeStyle);
 }
 
-namespace {
-
-// Splits text at CR LF, LF or CR.
-void AppendLines(std::vector<std::string>& lines, const std::string& text) {
-  std::string line;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\r' || c == '\n') {
-      lines.push_back(line);
-      line.clear();
-      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else {
-      line += c;
-    }
-  }
-  lines.push_back(line);
-}
-
-}  // namespace
-
 Memo::Memo(std::string name) : Control(std::move(name)) { SetTabStop(true); }
 
 const std::vector<std::string>& Memo::Lines() const { return lines_; }
+
+namespace {
+
+// A line given with line ends becomes several; an empty one stays a line.
+void AppendLines(std::vector<std::string>& lines, const std::string& text) {
+  const std::vector<std::string> parts = SplitLines(text);
+  if (parts.empty()) lines.emplace_back();
+  lines.insert(lines.end(), parts.begin(), parts.end());
+}
+
+}  // namespace
 
 void Memo::AddLine(std::string line) {
   AppendLines(lines_, line);

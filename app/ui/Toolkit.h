@@ -197,6 +197,9 @@ class ITextMeasurer {
 int ScaleForDpi(int value, int dpi);
 // The text a caption shows: "&&" becomes "&", a single "&" (the access-key mark) goes.
 std::string StripAccelChars(const std::string& caption);
+// The lines of a text as a string list splits it: at CR LF, LF or CR; a line end at the
+// very end adds no empty line, and the empty text has no lines.
+std::vector<std::string> SplitLines(const std::string& text);
 
 // ---------------------------------------------------------------------------------------------
 // Controls

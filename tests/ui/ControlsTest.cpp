@@ -205,6 +205,14 @@ TEST_F(ControlsTest, MemoLinesProgressAndTree) {
   EXPECT_EQ(memo.Text(), "[i] one\r\ntwo\r\nthree\r\nfour");
   memo.Clear();
   EXPECT_TRUE(memo.Lines().empty());
+  // Lines as a string list splits them (the details label counts its lines so).
+  EXPECT_EQ(SplitLines(""), (std::vector<std::string>{}));
+  EXPECT_EQ(SplitLines("a\r\nb\r\n"), (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(SplitLines("a\n\rb\rc"), (std::vector<std::string>{"a", "", "b", "c"}));
+  EXPECT_EQ(SplitLines("\r\n"), (std::vector<std::string>{""}));
+  memo.AddLine("");
+  EXPECT_EQ(memo.Lines(), (std::vector<std::string>{""}));
+  memo.Clear();
 
   ProgressBar& pg = form_.Add<ProgressBar>("pg");
   pg.SetMax(5);

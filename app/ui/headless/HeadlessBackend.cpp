@@ -13,23 +13,6 @@ int CodePoints(const std::string& text) {
   return count;
 }
 
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::string line;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\r' || c == '\n') {
-      lines.push_back(line);
-      line.clear();
-      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else {
-      line += c;
-    }
-  }
-  lines.push_back(line);
-  return lines;
-}
-
 int FontUnits(const Font& font) { return font.height == 0 ? 12 : std::abs(font.height); }
 
 void ForEachControl(const Control& control, const std::function<void(const Control&)>& fn) {
@@ -49,7 +32,9 @@ Size FixedTextMeasurer::MeasureText(const Font& font, const std::string& text, i
   const int charWidth = CharWidth(font, dpi);
   int lines = 0;
   int widest = 0;
-  for (const std::string& paragraph : SplitLines(text)) {
+  std::vector<std::string> paragraphs = SplitLines(text);
+  if (paragraphs.empty()) paragraphs.emplace_back();  // the empty text is one line high
+  for (const std::string& paragraph : paragraphs) {
     if (wrapWidth <= 0) {
       ++lines;
       widest = std::max(widest, CodePoints(paragraph) * charWidth);

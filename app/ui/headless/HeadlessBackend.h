@@ -5,7 +5,7 @@
 // the default font, counted as -12) gives characters 6 x |h| / 12 pixels wide and lines
 // 15 x |h| / 12 high, both times dpi / 96, rounded; bold and italic change nothing. A text's
 // width is its widest line (characters are UTF-8 code points); its height is the number of
-// lines (split at "\r\n", "\n" or "\r") times the line height, one line for the empty text.
+// lines (SplitLines, one for the empty text) times the line height.
 // With a wrap width, words (split at blanks) are put on a line while they fit; a word wider
 // than the width has a line of its own. The other metrics are the ITextMeasurer defaults:
 // scroll bar 17, border 2, tab row one line + 6, page frame 4 (times dpi / 96).
