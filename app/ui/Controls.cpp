@@ -80,8 +80,6 @@ Size RootClientSize(const Container& root) {
   return Size{client.width, client.height};
 }
 
-int g_layoutDepth = 0;
-
 // The core lays its trees out often while forms are built; the same captions are measured
 // again and again, so their sizes are kept (per backend; fonts are part of the key).
 class CachingMeasurer : public ITextMeasurer {
@@ -138,18 +136,19 @@ void LayoutChanged(const Control& control) {
   if (!root) return;
   Access::Kids(*root).layoutDirty = true;
   if (auto* form = dynamic_cast<Form*>(root)) {
-    if (form->Visible()) EnsureLayout(*root);
+    if (form->Visible() && Access::Kids(*root).suspended == 0) EnsureLayout(*root);
   }
 }
 
 void EnsureLayout(const Container& constRoot) {
   Container& root = const_cast<Container&>(constRoot);
   Access::ChildrenState& rootState = Access::Kids(root);
-  if (!rootState.layoutDirty || g_layoutDepth > 0) return;
-  ++g_layoutDepth;
-  struct Depth {
-    ~Depth() { --g_layoutDepth; }
-  } depth;
+  if (!rootState.layoutDirty || rootState.inLayout) return;
+  rootState.inLayout = true;
+  struct InLayout {
+    bool& flag;
+    ~InLayout() { flag = false; }
+  } inLayout{rootState.inLayout};
   Backend& backend = CurrentBackend();
   for (int pass = 0; pass < 8 && rootState.layoutDirty; ++pass) {
     rootState.layoutDirty = false;
@@ -180,6 +179,14 @@ void EnsureLayout(const Container& constRoot) {
 }
 
 }  // namespace detail
+
+LayoutBatch::LayoutBatch(Control& control) : root_(detail::RootOf(control)) {
+  if (root_) ++Access::Kids(*root_).suspended;
+}
+
+LayoutBatch::~LayoutBatch() {
+  if (root_ && --Access::Kids(*root_).suspended == 0) detail::LayoutChanged(*root_);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Control

@@ -143,6 +143,8 @@ void Form::Show() {
     }
     st.visible = true;
     if (onShow) {
+      // What the show handler builds is laid out once, after it.
+      LayoutBatch batch(*this);
       auto handler = onShow;
       handler();
     }

@@ -1057,6 +1057,20 @@ struct LayoutResult {
 std::vector<LayoutResult> ComputeLayout(const Container& root, Size clientSize, int dpi,
                                         ITextMeasurer& measurer);
 
+// While one is alive, a shown form whose tree holds control is not laid out at every change
+// but once when the last batch on it ends (asking for a bounds still lays it out first). For
+// handlers that change many controls at once; Form::Show holds one around onShow.
+class LayoutBatch {
+ public:
+  explicit LayoutBatch(Control& control);
+  ~LayoutBatch();
+  LayoutBatch(const LayoutBatch&) = delete;
+  LayoutBatch& operator=(const LayoutBatch&) = delete;
+
+ private:
+  Container* root_;
+};
+
 // The controls below root in tab order (control order, depth first: a container before its
 // children); with focusableOnly, only those Tab stops at (TabStop, showing, enabled with
 // every parent).

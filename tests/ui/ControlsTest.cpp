@@ -187,6 +187,19 @@ TEST_F(ControlsTest, TheBackendIsToldEveryChange) {
   EXPECT_EQ(form_.FindControl("later"), nullptr);
   EXPECT_EQ(form_.FindControl("label"), &label);
 
+  // A batch lays the shown form out once, at its end; asking for a place still lays it out.
+  Label& other = panel.Add<Label>("other");
+  backend_->events.clear();
+  {
+    LayoutBatch batch(label);
+    label.SetCaption("a");
+    other.SetCaption("bb");
+    EXPECT_EQ(backend_->CountEvents(Kind::Layout), 0);
+    label.SetCaption("ccc");
+  }
+  EXPECT_EQ(backend_->CountEvents(Kind::Layout, &panel), 1);
+  EXPECT_EQ(label.Width(), 18);
+
   // A font set on a container reaches the children that take their parent's font.
   backend_->events.clear();
   Font font;
