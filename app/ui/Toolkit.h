@@ -118,7 +118,11 @@ struct BorderSpacing {
 
 // Space a container keeps between its client edges and its children (leftRight, topBottom)
 // and between neighbouring children (horizontal, vertical). The distance between two
-// controls, or a control and its parent's edge, is the largest of the values that apply.
+// controls, or a control and its parent's edge, is the largest of the values that apply
+// (the two controls' border spacings on the facing sides and the container's spacing).
+// The layout places the top-aligned controls first (full width), then the bottom-aligned
+// ones, then left- and right-aligned ones in the band between, then the client-aligned ones
+// in what is left (they share it); controls that are not aligned go by bounds and anchors.
 struct ChildSizing {
   int leftRightSpacing = 0;
   int topBottomSpacing = 0;

@@ -216,6 +216,24 @@ TEST_F(LayoutTest, LabelsButtonsAndCheckBoxesTakeTheSizeOfTheirText) {
   fixed.SetCaption("a long caption");
   EXPECT_EQ(fixed.Bounds(), (Rect{0, 0, 7, 55}));
   EXPECT_EQ(fixed.TextHeight("one\r\ntwo"), 15);  // one line, as a canvas measures
+
+  // A container aligned left takes the width and height of its row of buttons.
+  Panel& row = AddPanel(form, "row", Align::Left, {0, 0, 1, 1});
+  row.SetAutoSize(true);
+  row.SetChildSizing({0, 0, 8, 0});
+  for (const char* name : {"one", "two"}) {
+    Button& b = row.Add<Button>(name);
+    b.SetBounds({0, 0, 75, 25});
+    b.SetAlign(Align::Left);
+  }
+  EXPECT_EQ(row.Width(), 75 + 8 + 75);
+  // One not aligned: its right edge and the edge spacing.
+  Panel& free = form.Add<Panel>("free");
+  free.SetBounds({0, 0, 1, 1});
+  free.SetAutoSize(true);
+  free.SetChildSizing({5, 3, 0, 0});
+  free.Add<Panel>("inner").SetBounds({10, 20, 30, 40});
+  EXPECT_EQ(free.Bounds(), (Rect{0, 0, 10 + 30 + 5, 20 + 40 + 3}));
 }
 
 // The standard immunizer frame: a column sized to its content.
