@@ -385,8 +385,9 @@ class Engine {
     int width = natural.width;
     if (a.left && a.right) {
       out.left = S(r.left);
+      // Anchored on both sides it stretches, auto-sized or not (an auto-sized label then
+      // takes only its height from its text).
       width = client.width - S(st.anchorBase.width - r.Right()) - out.left;
-      if (st.autoSize) width = Natural(control, std::max(0, width)).width;
     } else if (a.right) {
       const int rightEdge = client.width - S(st.anchorBase.width - r.Right());
       out.left = rightEdge - width;

@@ -328,6 +328,17 @@ TEST_F(LayoutTest, AnchoredEdgesKeepTheirDistanceToTheParent) {
     form.SetClientSize({300, 150});
     EXPECT_EQ(panel.Bounds(), c.expected);
   }
+
+  // An auto-sized label anchored on both sides stretches and keeps its text's height.
+  Form form("form");
+  form.SetClientSize({200, 100});
+  Label& label = form.Add<Label>("labelTotalProtection");
+  label.SetCaption("Test pending...");
+  label.SetAlignment(TextAlign::Center);
+  label.SetBounds({72, 48, 56, 10});
+  label.SetAnchors({true, true, true, false});
+  form.SetClientSize({400, 100});
+  EXPECT_EQ(label.Bounds(), (Rect{72, 48, 256, 15}));
 }
 
 TEST_F(LayoutTest, ConstraintsLimitTheLaidOutSize) {
