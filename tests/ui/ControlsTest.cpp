@@ -3,6 +3,7 @@
 
 #include "app/ui/Toolkit.h"
 #include "app/ui/headless/HeadlessBackend.h"
+#include "tests/ui/UiTestPrinters.h"
 
 #include <gtest/gtest.h>
 

@@ -3,6 +3,7 @@
 
 #include "app/ui/Toolkit.h"
 #include "app/ui/headless/HeadlessBackend.h"
+#include "tests/ui/UiTestPrinters.h"
 
 #include <gtest/gtest.h>
 
@@ -335,8 +336,8 @@ TEST_F(LayoutTest, AnchoredEdgesKeepTheirDistanceToTheParent) {
   Label& label = form.Add<Label>("labelTotalProtection");
   label.SetCaption("Test pending...");
   label.SetAlignment(TextAlign::Center);
-  label.SetBounds({72, 48, 56, 10});
   label.SetAnchors({true, true, true, false});
+  label.SetBounds({72, 48, 56, 10});
   form.SetClientSize({400, 100});
   EXPECT_EQ(label.Bounds(), (Rect{72, 48, 256, 15}));
 }
