@@ -479,12 +479,13 @@ Control& Container::Adopt(std::unique_ptr<Control> child) {
   children_->children.push_back(std::move(child));
   st.anchorBase = ClientSize();
   Restack(*this, c);
+  CurrentBackend().ControlAdded(c);
+  // The first page with a tab becomes the active one (once the backend knows it).
   if (auto* pages = dynamic_cast<PageControl*>(this)) {
     if (auto* page = dynamic_cast<TabSheet*>(&c); page && !pages->ActivePage() && page->TabVisible()) {
       pages->SetActivePage(page);
     }
   }
-  CurrentBackend().ControlAdded(c);
   detail::LayoutChanged(c);
   return c;
 }
@@ -656,6 +657,7 @@ bool TabSheet::TabVisible() const { return tabVisible_; }
 void TabSheet::SetTabVisible(bool visible) {
   if (tabVisible_ == visible) return;
   tabVisible_ = visible;
+  Changed(Property::TabVisible);
   PageControl* pages = GetPageControl();
   if (pages && !visible && pages->ActivePage() == this) {
     const int index = PageIndex();
@@ -670,7 +672,6 @@ void TabSheet::SetTabVisible(bool visible) {
   } else if (pages && visible && !pages->ActivePage()) {
     pages->SetActivePage(this);
   }
-  Changed(Property::TabVisible);
 }
 
 int TabSheet::TabIndex() const {
