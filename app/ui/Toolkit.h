@@ -4,6 +4,21 @@
 // layout (in pixels at 96 DPI), captions, visibility, colours and the order events run in; a
 // backend (app/ui/win32 for Windows, the headless one for tests) turns the tree into windows.
 // No <windows.h> here.
+//
+// Since the first version of this interface (names and meanings kept):
+// - changed: Action::Execute answers whether it ran (was void); Label::TextHeight measures
+//   one line; Property has more values, all after FormPosition (a backend's switch over it
+//   wants a default).
+// - added: ITextMeasurer's control metrics (virtual, with defaults), ScaleForDpi,
+//   StripAccelChars, SplitLines, TabOrder, LayoutBatch, WM_CLOSE_ and the WS_* constants;
+//   Control::Repaint; ScrollBox::VertScrollBarVisible; PageControl::SelectPageByUser;
+//   TabSheet::TabIndex; MenuItem::Find, Enabled; PopupMenu::Owner; Form::DoCreate,
+//   GetCreateParams, InsertSystemMenuItem, DefaultButton, CancelButton, the lists of
+//   actions and menus, and NewForm; Application::Initialized, ActiveForm, DestroyForms,
+//   Reset, Guard; Backend::NonClientSize, ApplicationChanged, ControlDestroyed,
+//   InsertSystemMenuItem (virtual, with defaults) and the protected CallWndProc and
+//   CallFillCreateParams for backends; LayoutResult's clientSize, scrollRange and
+//   vertScrollBar; the classes' private state.
 
 #include <cstdint>
 #include <functional>
@@ -1045,8 +1060,9 @@ Backend& CurrentBackend();
 // area, in pixels at that DPI). The core runs it at 96 DPI for the bounds it reports; the
 // Win32 backend at the window's DPI.
 
-// Every control that takes part in the layout (visible, and every parent visible) comes
-// out, parents before their children, in control order. Children of a scroll box are placed
+// Every control below root that takes part in the layout (visible, and every parent up to
+// root visible) comes out, parents before their children, in control order; root itself
+// does not (its size is the caller's). Children of a scroll box are placed
 // in its virtual area (the backend moves them up by the scroll position). Inactive pages are
 // laid out like the active one.
 struct LayoutResult {
