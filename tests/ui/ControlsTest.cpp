@@ -188,6 +188,17 @@ TEST_F(ControlsTest, TheBackendIsToldEveryChange) {
   EXPECT_EQ(form_.FindControl("later"), nullptr);
   EXPECT_EQ(form_.FindControl("label"), &label);
 
+  // A frame built apart and then placed is told once, with what it holds.
+  auto built = std::make_unique<Frame>("FrameTWindows10TelemetryHostsImmunization");
+  Label& inside = built->Add<Label>("inside");
+  Frame& frame = static_cast<Frame&>(panel.Adopt(std::move(built)));
+  EXPECT_EQ(backend_->CountEvents(Kind::Added, &frame), 1);
+  EXPECT_NE(inside.Handle(), 0u);
+  EXPECT_EQ(inside.ParentForm(), &form_);
+  backend_->events.clear();
+  panel.Remove(frame);
+  EXPECT_EQ(backend_->CountEvents(Kind::Removing), 1);
+
   // A batch lays the shown form out once, at its end; asking for a place still lays it out.
   Label& other = panel.Add<Label>("other");
   backend_->events.clear();

@@ -51,7 +51,7 @@ class FixedTextMeasurer : public ITextMeasurer {
 class HeadlessBackend : public Backend {
  public:
   struct Event {
-    enum class Kind { Added, Removing, Changed, Layout, Destroyed };
+    enum class Kind { Added, Removing, Changed, Layout };
     Kind kind;
     const Control* control;
     std::string name;
