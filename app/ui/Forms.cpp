@@ -65,10 +65,7 @@ Form::Form(std::string name) : Container(std::move(name)), form_(std::make_uniqu
 }
 
 Form::~Form() {
-  if (onDestroy) {
-    auto handler = onDestroy;
-    Application::Instance().Guard(handler);
-  }
+  DoDestroy();
   Application::Instance().FormDestroyed(*this);
   CurrentBackend().DestroyForm(*this);
 }
@@ -89,6 +86,21 @@ void Form::DoCreate() {
     auto handler = onCreate;
     Application::Instance().Guard(handler);
   }
+}
+
+void Form::DoDestroy() {
+  if (form_->destroyed) return;
+  form_->destroyed = true;
+  if (onDestroy) {
+    auto handler = onDestroy;
+    Application::Instance().Guard(handler);
+  }
+}
+
+void FormDeleter::operator()(Form* form) const {
+  if (!form) return;
+  form->DoDestroy();
+  delete form;
 }
 
 FormPosition Form::Position() const { return form_->position; }
@@ -377,6 +389,7 @@ void Application::DestroyForms() {
   while (!state_->forms.empty()) {
     std::unique_ptr<Form> form = std::move(state_->forms.back());
     state_->forms.pop_back();
+    form->DoDestroy();
     form.reset();
   }
   state_->mainForm = nullptr;

@@ -764,6 +764,8 @@ class Form : public Container {
   // failing creation handler is reported and the form still exists). CreateForm and NewForm
   // call it once after construction.
   void DoCreate();
+  // Raises onDestroy once (exceptions go to Application::HandleException).
+  void DoDestroy();
   FormPosition Position() const;
   void SetPosition(FormPosition position);
   FormBorder Border() const;
@@ -815,7 +817,12 @@ class Form : public Container {
   std::function<void()> onCreate;   // raised by the application after construction
   std::function<void()> onShow;     // each time the form is made visible
   std::function<void()> onClose;    // when the form closes
-  std::function<void()> onDestroy;  // before the controls are destroyed
+  // Before the form and its controls are destroyed: raised by DoDestroy, which the
+  // application (for its forms) and FormPtr (for NewForm's) call before deleting the form.
+  // A form destroyed otherwise raises it from ~Form, when the derived form's own members
+  // are gone already; a derived form whose handler uses them calls DoDestroy() first thing
+  // in its destructor.
+  std::function<void()> onDestroy;
   std::function<void()> onPaint;
 
  protected:
@@ -841,11 +848,18 @@ class Form : public Container {
   std::unique_ptr<FormState> form_;
 };
 
+// Deletes a form after raising its onDestroy (while the whole form still exists).
+struct FormDeleter {
+  void operator()(Form* form) const;
+};
+template <class F>
+using FormPtr = std::unique_ptr<F, FormDeleter>;
+
 // Makes a form that the caller owns (a dialog shown once, for instance) and raises its
 // onCreate, as Application::CreateForm does for the forms the application owns.
 template <class F, class... Args>
-std::unique_ptr<F> NewForm(Args&&... args) {
-  auto form = std::make_unique<F>(std::forward<Args>(args)...);
+FormPtr<F> NewForm(Args&&... args) {
+  FormPtr<F> form(new F(std::forward<Args>(args)...));
   form->DoCreate();
   return form;
 }

@@ -51,6 +51,7 @@ struct Form::FormState {
   bool windowMade = false;
   bool positioned = false;
   bool created = false;
+  bool destroyed = false;
   std::vector<std::unique_ptr<Action>> actions;
   std::vector<std::unique_ptr<PopupMenu>> menus;
 };

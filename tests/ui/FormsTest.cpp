@@ -26,7 +26,7 @@ class RecordingForm : public Form {
     onDestroy = [this] { log_.push_back("onDestroy"); };
     onCreate = [this] { log_.push_back("onCreate"); };
   }
-  CreateParams params;
+  ~RecordingForm() override { DoDestroy(); }  // its handler writes to a member
 
  protected:
   void WndProc(Message& message) override {
@@ -188,6 +188,26 @@ TEST_F(FormsTest, ExceptionsOfEventHandlersReachTheApplicationsHandler) {
   // A programmatic click passes the exception to its caller.
   button.onClick = [] { throw std::logic_error("direct"); };
   EXPECT_THROW(button.Click(), std::logic_error);
+}
+
+// A form whose destroy handler uses its own members (as the main window frees its version
+// lines): raised while they still exist, by NewForm's owner and by the application.
+struct VersionForm : Form {
+  explicit VersionForm(std::vector<std::string>& out) : out_(out) {
+    onDestroy = [this] { out_.push_back("freed " + versionInfo.front()); };
+  }
+  std::vector<std::string> versionInfo{"ProductName=Tolvex Quietmark"};
+  std::vector<std::string>& out_;
+};
+
+TEST_F(FormsTest, OnDestroyRunsWhileTheWholeFormExists) {
+  {
+    auto dialog = NewForm<VersionForm>(log_);
+    dialog->Show();
+  }
+  app_.CreateForm<VersionForm>(log_);
+  app_.DestroyForms();
+  EXPECT_EQ(log_, (std::vector<std::string>{"freed ProductName=Tolvex Quietmark", "freed ProductName=Tolvex Quietmark"}));
 }
 
 TEST_F(FormsTest, MessageBoxesAreAnsweredFromTheQueue) {
