@@ -67,7 +67,6 @@ Form::Form(std::string name) : Container(std::move(name)), form_(std::make_uniqu
 Form::~Form() {
   DoDestroy();
   Application::Instance().FormDestroyed(*this);
-  CurrentBackend().DestroyForm(*this);
 }
 
 void Form::SetClientSize(Size size) {
@@ -95,6 +94,8 @@ void Form::DoDestroy() {
     auto handler = onDestroy;
     Application::Instance().Guard(handler);
   }
+  // The window goes while the form is whole (its last messages reach the derived form).
+  CurrentBackend().DestroyForm(*this);
 }
 
 void FormDeleter::operator()(Form* form) const {

@@ -764,7 +764,8 @@ class Form : public Container {
   // failing creation handler is reported and the form still exists). CreateForm and NewForm
   // call it once after construction.
   void DoCreate();
-  // Raises onDestroy once (exceptions go to Application::HandleException).
+  // Raises onDestroy once (exceptions go to Application::HandleException), then destroys
+  // the window (the backend's DestroyForm); the controls stay until the form is deleted.
   void DoDestroy();
   FormPosition Position() const;
   void SetPosition(FormPosition position);
