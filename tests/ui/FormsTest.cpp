@@ -80,6 +80,9 @@ TEST_F(FormsTest, ShowRaisesOnShowThenActivatesAndPaintsThroughTheWindowProcedur
 }
 
 TEST_F(FormsTest, AModalFormRunsUntilItHasAResult) {
+  Form& main = app_.CreateForm<Form>("main");
+  Button& onMain = main.Add<Button>("onMain");
+  main.Show();
   Form dialog("dlgAbout");
   dialog.SetBorder(FormBorder::Dialog);
   Button& ok = dialog.Add<Button>("bnOk");
@@ -93,6 +96,7 @@ TEST_F(FormsTest, AModalFormRunsUntilItHasAResult) {
     EXPECT_TRUE(form.Visible());
     EXPECT_EQ(app_.ActiveForm(), &dialog);
     MessageDlg("inside", DialogType::Information, DialogButtons::Ok);
+    EXPECT_FALSE(backend_->UserClick(onMain));  // the other forms are disabled
     EXPECT_TRUE(backend_->UserClick(ok));
   };
   EXPECT_EQ(dialog.ShowModal(), ModalResult::Ok);
@@ -111,7 +115,8 @@ TEST_F(FormsTest, AModalFormRunsUntilItHasAResult) {
   backend_->onModal = [](Form& form) { form.SetModalResult(ModalResult::Yes); };
   EXPECT_EQ(dialog.ShowModal(), ModalResult::Yes);
   EXPECT_EQ(backend_->modalForms.size(), 4u);
-  EXPECT_EQ(app_.ActiveForm(), nullptr);
+  EXPECT_EQ(app_.ActiveForm(), &main);
+  EXPECT_TRUE(backend_->UserClick(onMain));
 }
 
 TEST_F(FormsTest, TheApplicationRunsUntilTheMainFormCloses) {
