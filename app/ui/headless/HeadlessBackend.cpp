@@ -144,6 +144,7 @@ bool HeadlessBackend::UserChooseSystemMenuItem(Form& form, std::uint32_t id) {
 }
 
 bool HeadlessBackend::UserPressEnter(Form& form) {
+  if (!modalStack_.empty() && &form != modalStack_.back()) return false;
   Button* button = form.DefaultButton();
   if (!button) return false;
   Application::Instance().Guard([&] { button->Click(); });
@@ -151,6 +152,7 @@ bool HeadlessBackend::UserPressEnter(Form& form) {
 }
 
 bool HeadlessBackend::UserPressEscape(Form& form) {
+  if (!modalStack_.empty() && &form != modalStack_.back()) return false;
   Button* button = form.CancelButton();
   if (!button) return false;
   Application::Instance().Guard([&] { button->Click(); });
