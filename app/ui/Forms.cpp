@@ -107,17 +107,13 @@ void FormDeleter::operator()(Form* form) const {
 FormPosition Form::Position() const { return form_->position; }
 
 void Form::SetPosition(FormPosition position) {
-  if (form_->position == position) return;
-  form_->position = position;
-  Changed(Property::FormPosition);
+  if (detail::Update(form_->position, position)) Changed(Property::FormPosition);
 }
 
 FormBorder Form::Border() const { return form_->border; }
 
 void Form::SetBorder(FormBorder border) {
-  if (form_->border == border) return;
-  form_->border = border;
-  Changed(Property::FormBorder);
+  if (detail::Update(form_->border, border)) Changed(Property::FormBorder);
 }
 
 namespace {

@@ -58,6 +58,14 @@ struct Form::FormState {
 
 namespace detail {
 
+// Sets field to value; true when that changed it (the setters tell the backend only then).
+template <class T, class U>
+bool Update(T& field, U&& value) {
+  if (field == value) return false;
+  field = std::forward<U>(value);
+  return true;
+}
+
 // Counts the backends installed (caches made for one backend are dropped with it).
 int BackendGeneration();
 
