@@ -299,7 +299,9 @@ class Control {
   void SetBorderSpacing(BorderSpacing spacing);
   // An auto-sized control takes the size of its content: a label its text (its height only
   // when word-wrapped or aligned top/bottom), a container its children, a check box or button
-  // its caption.
+  // its caption (a button: the text + 16 wide and + 10 high; a check box: a box of 17, 4,
+  // then the text; scaled to the layout's DPI). A control anchored left and right still
+  // stretches; an aligned one keeps the size its edge gives it.
   bool AutoSize() const;
   void SetAutoSize(bool autoSize);
   const SizeConstraints& Constraints() const;
