@@ -42,14 +42,14 @@ class RecordingForm : public Form {
   std::vector<std::string>& log_;
 };
 
-class FormsTest : public ::testing::Test {
+class UiFormsTest : public ::testing::Test {
  protected:
   ScopedHeadlessBackend backend_;
   std::vector<std::string> log_;
   Application& app_ = Application::Instance();
 };
 
-TEST_F(FormsTest, ShowRaisesOnShowThenActivatesAndPaintsThroughTheWindowProcedure) {
+TEST_F(UiFormsTest, ShowRaisesOnShowThenActivatesAndPaintsThroughTheWindowProcedure) {
   RecordingForm form(log_);
   form.Show();
   EXPECT_EQ(log_, (std::vector<std::string>{"onShow", "msg 6 visible", "msg 15 visible", "onPaint"}));
@@ -79,7 +79,7 @@ TEST_F(FormsTest, ShowRaisesOnShowThenActivatesAndPaintsThroughTheWindowProcedur
   EXPECT_FALSE(form.Visible());
 }
 
-TEST_F(FormsTest, AModalFormRunsUntilItHasAResult) {
+TEST_F(UiFormsTest, AModalFormRunsUntilItHasAResult) {
   Form& main = app_.CreateForm<Form>("main");
   Button& onMain = main.Add<Button>("onMain");
   main.Show();
@@ -119,7 +119,7 @@ TEST_F(FormsTest, AModalFormRunsUntilItHasAResult) {
   EXPECT_TRUE(backend_->UserClick(onMain));
 }
 
-TEST_F(FormsTest, TheApplicationRunsUntilTheMainFormCloses) {
+TEST_F(UiFormsTest, TheApplicationRunsUntilTheMainFormCloses) {
   app_.SetTitle("Tolvex Quietmark");
   EXPECT_EQ(app_.Handle(), 0u);
   app_.Initialize();
@@ -148,7 +148,7 @@ TEST_F(FormsTest, TheApplicationRunsUntilTheMainFormCloses) {
                                             "onDestroy"}));
 }
 
-TEST_F(FormsTest, TheMessageLoopEndsAsAUserClosingTheMainFormWhenNothingIsLeft) {
+TEST_F(UiFormsTest, TheMessageLoopEndsAsAUserClosingTheMainFormWhenNothingIsLeft) {
   app_.CreateForm<RecordingForm>(log_, "main");
   app_.Run();
   EXPECT_TRUE(backend_->LoopRan());
@@ -156,7 +156,7 @@ TEST_F(FormsTest, TheMessageLoopEndsAsAUserClosingTheMainFormWhenNothingIsLeft) 
   EXPECT_NE(std::find(log_.begin(), log_.end(), "msg 16 visible"), log_.end());
 }
 
-TEST_F(FormsTest, ExceptionsOfEventHandlersReachTheApplicationsHandler) {
+TEST_F(UiFormsTest, ExceptionsOfEventHandlersReachTheApplicationsHandler) {
   app_.SetTitle("A&B");
   Form form("form");
   Button& button = form.Add<Button>("bn");
@@ -205,7 +205,7 @@ struct VersionForm : Form {
   std::vector<std::string>& out_;
 };
 
-TEST_F(FormsTest, OnDestroyRunsWhileTheWholeFormExists) {
+TEST_F(UiFormsTest, OnDestroyRunsWhileTheWholeFormExists) {
   {
     auto dialog = NewForm<VersionForm>(log_);
     dialog->Show();
@@ -215,7 +215,7 @@ TEST_F(FormsTest, OnDestroyRunsWhileTheWholeFormExists) {
   EXPECT_EQ(log_, (std::vector<std::string>{"freed ProductName=Tolvex Quietmark", "freed ProductName=Tolvex Quietmark"}));
 }
 
-TEST_F(FormsTest, MessageBoxesAreAnsweredFromTheQueue) {
+TEST_F(UiFormsTest, MessageBoxesAreAnsweredFromTheQueue) {
   app_.SetTitle("Title");
   backend_->QueueMessageBoxAnswer(ModalResult::No);
   EXPECT_EQ(MessageDlg("Sure?", DialogType::Confirmation, DialogButtons::YesNo), ModalResult::No);
@@ -226,7 +226,7 @@ TEST_F(FormsTest, MessageBoxesAreAnsweredFromTheQueue) {
   EXPECT_EQ(backend_->messageBoxes[2].text, "Done");
 }
 
-TEST_F(FormsTest, PositionsSizesAndTheWorkArea) {
+TEST_F(UiFormsTest, PositionsSizesAndTheWorkArea) {
   backend_->SetWorkArea({0, 0, 1000, 800});
   EXPECT_EQ(app_.WorkArea(), (Rect{0, 0, 1000, 800}));
   Form& main = app_.CreateForm<Form>("main");
@@ -262,7 +262,7 @@ TEST_F(FormsTest, PositionsSizesAndTheWorkArea) {
   EXPECT_EQ(main.Bounds(), (Rect{100, 100, 854, 480}));
 }
 
-TEST_F(FormsTest, SystemMenuKeyboardAndTabOrder) {
+TEST_F(UiFormsTest, SystemMenuKeyboardAndTabOrder) {
   RecordingForm form(log_);
   EXPECT_TRUE(form.InsertSystemMenuItem(6, 5681, "&About A&&B..."));
   EXPECT_TRUE(form.InsertSystemMenuItem(6, 5681, "&About A&&B..."));
