@@ -320,8 +320,7 @@ NativeControl* Win32Backend::WrapperOfWindow(HWND window) {
   if (proc == reinterpret_cast<LONG_PTR>(&NativeControl::OwnWindowProc) ||
       proc == reinterpret_cast<LONG_PTR>(&FormWindow::FormProc))
     return reinterpret_cast<NativeControl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  DWORD_PTR data = 0;
-  if (GetWindowSubclass(window, &NativeControl::SubclassProc, 0, &data)) return reinterpret_cast<NativeControl*>(data);
+  if (auto* wrapper = static_cast<NativeControl*>(GetPropW(window, kWrapperProperty))) return wrapper;
   return PageControlWindow::OfTab(window);
 }
 
@@ -340,6 +339,10 @@ HFONT Win32Backend::FontFor(const Control& control) { return fonts_.Get(control.
 COLORREF Win32Backend::BackgroundOf(const Control& control) const {
   for (const Control* at = &control; at; at = at->Parent()) {
     if (at->GetColor().kind() != Color::Kind::Default) return ResolveColor(at->GetColor());
+    // Pages lie on their page control's pane.
+    if (auto* page = dynamic_cast<const TabSheet*>(at); page && page->GetPageControl()) {
+      if (auto* pages = dynamic_cast<PageControlWindow*>(WrapperOf(*page->GetPageControl()))) return pages->PaneColor();
+    }
   }
   return GetSysColor(COLOR_BTNFACE);
 }
@@ -921,6 +924,9 @@ ModalResult Win32Backend::ShowMessageBox(const std::string& title, const std::st
     if (NativeControl* window = WrapperOf(*owner); window && window->Window() && IsWindowVisible(window->Window()))
       ownerWindow = window->Window();
   }
+  // No form given (none made by the application): the active one of ours.
+  if (HWND active = GetActiveWindow(); !ownerWindow && active && dynamic_cast<FormWindow*>(WrapperOfWindow(active)))
+    ownerWindow = active;
   if (!ownerWindow) flags |= MB_TASKMODAL;
   const int answer = MessageBoxW(ownerWindow, Widen(text).c_str(), Widen(title).c_str(), flags);
   switch (answer) {

@@ -1,6 +1,8 @@
 #include "app/ui/win32/Win32Controls.h"
 
 #include <richedit.h>
+#include <uxtheme.h>
+#include <vsstyle.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -92,8 +94,10 @@ NativeControl::~NativeControl() {
   if (GetWindowLongPtrW(hwnd_, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&OwnWindowProc) ||
       GetWindowLongPtrW(hwnd_, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&FormWindow::FormProc))
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-  else
+  else {
     RemoveWindowSubclass(hwnd_, &SubclassProc, 0);
+    RemovePropW(hwnd_, kWrapperProperty);
+  }
 }
 
 DWORD NativeControl::CommonStyle() const {
@@ -111,7 +115,12 @@ void NativeControl::MakeWindow(HWND parent, int id, const wchar_t* windowClass, 
                               subclass ? nullptr : this);
   if (!made) return;
   hwnd_ = made;
-  if (subclass) SetWindowSubclass(made, &SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
+  if (subclass) {
+    SetWindowSubclass(made, &SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    // Also on a property: the reflection finds it there (GetWindowSubclass is not in every
+    // import library).
+    SetPropW(made, kWrapperProperty, this);
+  }
 }
 
 void NativeControl::SetStyleBit(DWORD bit, bool on, bool extended) {
@@ -195,6 +204,7 @@ LRESULT CALLBACK NativeControl::SubclassProc(HWND window, UINT msg, WPARAM wPara
   auto* self = reinterpret_cast<NativeControl*>(data);
   if (msg == WM_NCDESTROY) {
     RemoveWindowSubclass(window, &SubclassProc, 0);
+    RemovePropW(window, kWrapperProperty);
     if (self && self->hwnd_ == window) self->Detach();
     return DefSubclassProc(window, msg, wParam, lParam);
   }
@@ -348,7 +358,10 @@ void PageControlWindow::Create(HWND parent, int id) {
   tab_ = CreateWindowExW(0, WC_TABCONTROLW, L"", style, 0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(1),
                          backend_.Instance(), nullptr);
   // The tab strip's notifications are the page control's.
-  if (tab_) SetWindowSubclass(tab_, &TabProc, 0, reinterpret_cast<DWORD_PTR>(this));
+  if (tab_) {
+    SetWindowSubclass(tab_, &TabProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    SetPropW(tab_, kTabOwnerProperty, this);
+  }
   RebuildTabs();
 }
 
@@ -356,18 +369,22 @@ LRESULT CALLBACK PageControlWindow::TabProc(HWND window, UINT msg, WPARAM wParam
                                            DWORD_PTR data) noexcept {
   if (msg == WM_NCDESTROY) {
     RemoveWindowSubclass(window, &TabProc, 0);
+    RemovePropW(window, kTabOwnerProperty);
     if (auto* self = reinterpret_cast<PageControlWindow*>(data)) self->tab_ = nullptr;
   }
   return DefSubclassProc(window, msg, wParam, lParam);
 }
 
 PageControlWindow* PageControlWindow::OfTab(HWND window) {
-  DWORD_PTR data = 0;
-  return GetWindowSubclass(window, &TabProc, 0, &data) ? reinterpret_cast<PageControlWindow*>(data) : nullptr;
+  return window ? static_cast<PageControlWindow*>(GetPropW(window, kTabOwnerProperty)) : nullptr;
 }
 
 void PageControlWindow::ApplyDpi() {
-  if (tab_) SendMessageW(tab_, WM_SETFONT, reinterpret_cast<WPARAM>(backend_.FontFor(control_)), TRUE);
+  if (!tab_) return;
+  SendMessageW(tab_, WM_SETFONT, reinterpret_cast<WPARAM>(backend_.FontFor(control_)), TRUE);
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  Arrange(client.right, client.bottom);
 }
 
 void PageControlWindow::RebuildTabs() {
@@ -452,10 +469,83 @@ Answer PageControlWindow::OnNotify(NMHDR& header) {
   return {};
 }
 
+PageControlWindow::~PageControlWindow() {
+  if (theme_) CloseThemeData(static_cast<HTHEME>(theme_));
+}
+
+HANDLE PageControlWindow::Theme() {
+  if (!themeOpened_ && tab_) {
+    themeOpened_ = true;
+    theme_ = IsAppThemed() ? OpenThemeData(tab_, L"TAB") : nullptr;
+  }
+  return theme_;
+}
+
+COLORREF PageControlWindow::PaneColor() {
+  if (paneColor_ != CLR_INVALID) return paneColor_;
+  paneColor_ = GetSysColor(COLOR_BTNFACE);
+  if (HANDLE theme = Theme()) {
+    // The pane's fill, read from a small drawing of it.
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 40, 40);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    RECT rect{0, 0, 40, 40};
+    DrawThemeBackground(static_cast<HTHEME>(theme), dc, TABP_PANE, 0, &rect, nullptr);
+    paneColor_ = GetPixel(dc, 20, 20);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+  }
+  return paneColor_;
+}
+
+// The tab strip covers only its row of tabs and the pane's top edge; the pane below is ours,
+// so the pages (above the strip in tab order, below it in nothing) never overlap it.
+void PageControlWindow::Arrange(int width, int height) {
+  if (!tab_) return;
+  RECT display{0, 0, width, height};
+  SendMessageW(tab_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+  const int edge = std::max<int>(1, display.left);
+  paneTop_ = std::max<int>(0, display.top - edge);
+  SetWindowPos(tab_, nullptr, 0, 0, width, std::min(height, paneTop_ + 1), SWP_NOZORDER | SWP_NOACTIVATE);
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void PageControlWindow::PaintPane(HDC dc) {
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  RECT above{0, 0, client.right, paneTop_};
+  FillRect(dc, &above, backend_.BrushFor(backend_.BackgroundOf(*control_.Parent())));
+  RECT pane{0, paneTop_, client.right, client.bottom};
+  if (HANDLE theme = Theme()) {
+    DrawThemeBackground(static_cast<HTHEME>(theme), dc, TABP_PANE, 0, &pane, nullptr);
+  } else {
+    FillRect(dc, &pane, GetSysColorBrush(COLOR_BTNFACE));
+    DrawEdge(dc, &pane, EDGE_RAISED, BF_RECT | BF_SOFT);
+  }
+}
+
 Answer PageControlWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_SIZE && tab_) {
-    SetWindowPos(tab_, nullptr, 0, 0, LOWORD(lParam), HIWORD(lParam), SWP_NOZORDER | SWP_NOACTIVATE);
-    return {true, 0};
+  switch (msg) {
+    case WM_SIZE:
+      Arrange(LOWORD(lParam), HIWORD(lParam));
+      return {true, 0};
+    case WM_ERASEBKGND:
+      PaintPane(reinterpret_cast<HDC>(wParam));
+      return {true, 1};
+    case WM_PRINTCLIENT:
+      PaintPane(reinterpret_cast<HDC>(wParam));
+      return {true, 0};
+    case WM_THEMECHANGED:
+      if (theme_) CloseThemeData(static_cast<HTHEME>(theme_));
+      theme_ = nullptr;
+      themeOpened_ = false;
+      paneColor_ = CLR_INVALID;
+      break;
+    default:
+      break;
   }
   return ContainerWindow::OnMessage(msg, wParam, lParam);
 }
@@ -717,6 +807,7 @@ void MemoWindow::Recreate() {
   const bool focused = GetFocus() == old;
   const int id = GetDlgCtrlID(old);
   RemoveWindowSubclass(old, &SubclassProc, 0);
+  RemovePropW(old, kWrapperProperty);
   hwnd_ = nullptr;
   Create(parent, id);
   if (hwnd_) {

@@ -22,6 +22,10 @@ inline constexpr wchar_t kFormClass[] = L"TvqmForm";
 inline constexpr wchar_t kContainerClass[] = L"TvqmContainer";
 inline constexpr wchar_t kShapeClass[] = L"TvqmShape";
 inline constexpr wchar_t kApplicationClass[] = L"TvqmApplication";
+// Window properties: the wrapper of a subclassed common control, the page control of a tab
+// strip.
+inline constexpr wchar_t kWrapperProperty[] = L"TvqmWrapper";
+inline constexpr wchar_t kTabOwnerProperty[] = L"TvqmPageControl";
 
 void RegisterWindowClasses(HINSTANCE instance);
 
@@ -123,6 +127,9 @@ class PageControlWindow : public ContainerWindow {
   Answer OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
   void ApplyDpi() override;
   HWND TabWindow() const { return tab_; }
+  // The colour of the pane the pages lie on (the theme's, else the face colour).
+  COLORREF PaneColor();
+  ~PageControlWindow() override;
   // Fills the tab strip again: the pages whose tab is visible, in page order.
   void RebuildTabs();
   // Chooses the next (or previous) visible tab, as the user would (Ctrl+Tab).
@@ -134,7 +141,14 @@ class PageControlWindow : public ContainerWindow {
   static LRESULT CALLBACK TabProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                   DWORD_PTR data) noexcept;
   void SelectCurrent();
+  void Arrange(int width, int height);
+  void PaintPane(HDC dc);
+  HANDLE Theme();
   HWND tab_ = nullptr;
+  HANDLE theme_ = nullptr;  // HTHEME
+  bool themeOpened_ = false;
+  int paneTop_ = 0;
+  COLORREF paneColor_ = CLR_INVALID;
 };
 
 class ButtonWindow : public NativeControl {
