@@ -3,7 +3,7 @@
 //
 // Arguments (after gtest's): --dpi=N, the DPI the session runs at (the layout is checked
 // against it); --ready=FILE and --done=FILE, a hand-shake with the script that takes the
-// screenshot: the form is shown, FILE "ready" is written, and the test waits for "done".
+// screenshots: each page is shown, FILE-<page> is written, and the test waits for the other.
 
 #include <windows.h>
 
@@ -500,6 +500,32 @@ TEST_F(Win32BackendTest, LayoutIsScaledToTheWindowsDpi) {
   EXPECT_EQ(wider.right - wider.left, pages.right - pages.left + Scale(100));
 }
 
+// Wine sends no WM_DPICHANGED (one monitor): sent by hand, as Windows 10 sends it when the
+// window moves to a monitor of another DPI.
+TEST_F(Win32BackendTest, DpiChangeRebuildsFontsAndLayout) {
+  EveryControlForm& f = *form_;
+  const int from = f.Dpi();
+  const int to = from == 96 ? 120 : 96;
+  LOGFONTW before{};
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Hwnd(*f.check), WM_GETFONT, 0, 0)), sizeof(before), &before);
+  RECT window;
+  GetWindowRect(Hwnd(f), &window);
+  RECT suggested{window.left, window.top, window.left + MulDiv(window.right - window.left, to, from),
+                 window.top + MulDiv(window.bottom - window.top, to, from)};
+  SendMessageW(Hwnd(f), WM_DPICHANGED, MAKEWPARAM(to, to), reinterpret_cast<LPARAM>(&suggested));
+  Pump();
+  EXPECT_EQ(f.Dpi(), to);
+  GetWindowRect(Hwnd(f), &window);
+  EXPECT_EQ(window.right - window.left, suggested.right - suggested.left);
+  EXPECT_NEAR(f.ClientSize().width, 560, 3);
+  LOGFONTW after{};
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Hwnd(*f.check), WM_GETFONT, 0, 0)), sizeof(after), &after);
+  EXPECT_NEAR(after.lfHeight, MulDiv(before.lfHeight, to, from), 1);
+  const RECT check = RectInParent(Hwnd(*f.check));
+  EXPECT_NEAR(check.right - check.left, ui::ScaleForDpi(160, to), 1);
+  EXPECT_NEAR(check.top, ui::ScaleForDpi(8, to), 1);
+}
+
 // A form shown modally over the main one: the others take no input until its result is set.
 class SmallDialog : public ui::Form {
  public:
@@ -581,16 +607,22 @@ TEST_F(Win32BackendTest, ModalFormsMessageBoxesAndMenus) {
   EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 1);
 }
 
-// Shows the form for the screenshot: "ready" when it is painted, then waits for "done".
-TEST_F(Win32BackendTest, ShowsForTheScreenshot) {
-  if (g_readyFile.empty()) GTEST_SKIP() << "no screenshot asked for";
-  RedrawWindow(Hwnd(*form_), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  Pump();
-  std::ofstream(g_readyFile) << "ready\n";
-  for (int i = 0; i < 400; ++i) {
-    if (std::ifstream(g_doneFile).good()) break;
+// Shows each page for a screenshot: "<ready>-<page>" when it is painted, then waits for
+// "<done>-<page>" (run_ui_test.sh takes the pictures, in this order).
+TEST_F(Win32BackendTest, ShowsEachPageForTheScreenshots) {
+  if (g_readyFile.empty()) GTEST_SKIP() << "no screenshots asked for";
+  EveryControlForm& f = *form_;
+  const std::pair<const char*, ui::TabSheet*> pages[] = {{"general", f.general}, {"list", f.list}, {"scrolling", f.scrolling}};
+  for (const auto& [name, page] : pages) {
+    f.pages->SetActivePage(page);
+    RedrawWindow(Hwnd(f), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     Pump();
-    Sleep(50);
+    std::ofstream(g_readyFile + "-" + name) << "ready\n";
+    const std::string done = g_doneFile + "-" + name;
+    for (int i = 0; i < 300 && !std::ifstream(done).good(); ++i) {
+      Pump();
+      Sleep(50);
+    }
   }
   SUCCEED();
 }

@@ -23,19 +23,22 @@ timeout -k 10 30 wineserver -w >/dev/null 2>&1
 
 ready=$work/ui-$dpi.ready
 done_file=$work/ui-$dpi.done
-rm -f "$ready" "$done_file" "$shots/ui-toolkit-${dpi}dpi.png"
+rm -f "$ready"-* "$done_file"-* "$shots"/ui-toolkit-*-"${dpi}"dpi.png
 (
-  for _ in $(seq 1 900); do [ -f "$ready" ] && break; sleep 0.1; done
-  if [ -f "$ready" ]; then
+  # The pages in the order the test shows them.
+  for page in general list scrolling; do
+    for _ in $(seq 1 900); do [ -f "$ready-$page" ] || [ -f "$done_file-end" ] && break; sleep 0.1; done
+    [ -f "$ready-$page" ] || break
     sleep 0.5
-    import -window root "$shots/ui-toolkit-${dpi}dpi.png" && echo "screenshot: $shots/ui-toolkit-${dpi}dpi.png"
-  fi
-  touch "$done_file"
+    shot=$shots/ui-toolkit-$page-${dpi}dpi.png
+    import -window root "$shot" && echo "screenshot: $shot"
+    touch "$done_file-$page"
+  done
 ) &
 watcher=$!
 timeout -k 10 300 "$tvqm_wine" "$exe" --dpi="$dpi" --ready="Z:$ready" --done="Z:$done_file"
 rc=$?
-touch "$done_file"
+touch "$done_file-end"
 wait "$watcher"
 timeout -k 10 30 wineserver -k >/dev/null 2>&1
 exit $rc
