@@ -3,6 +3,7 @@
 #include "app/ui/ToolkitInternal.h"
 
 #include <algorithm>
+#include <map>
 
 namespace ui {
 
@@ -79,7 +80,42 @@ Size RootClientSize(const Container& root) {
   return Size{client.width, client.height};
 }
 
-int g_layoutDepth = 0;
+// The core lays its trees out often while forms are built; the same captions are measured
+// again and again, so their sizes are kept (per backend; fonts are part of the key).
+class CachingMeasurer : public ITextMeasurer {
+ public:
+  ITextMeasurer& For(Backend& backend) {
+    if (generation_ != detail::BackendGeneration() || sizes_.size() > 20000) {
+      generation_ = detail::BackendGeneration();
+      sizes_.clear();
+    }
+    inner_ = &backend.TextMeasurer();
+    return *this;
+  }
+  Size MeasureText(const Font& font, const std::string& text, int dpi, int wrapWidth) override {
+    std::string key = font.name;
+    key += '\x1f' + std::to_string(font.height) + (font.bold ? "b" : "") + (font.italic ? "i" : "") + '\x1f' +
+           std::to_string(dpi) + '\x1f' + std::to_string(wrapWidth) + '\x1f' + text;
+    const auto it = sizes_.find(key);
+    if (it != sizes_.end()) return it->second;
+    const Size size = inner_->MeasureText(font, text, dpi, wrapWidth);
+    sizes_.emplace(std::move(key), size);
+    return size;
+  }
+  int ScrollBarWidth(int dpi) override { return inner_->ScrollBarWidth(dpi); }
+  int BorderWidth(int dpi) override { return inner_->BorderWidth(dpi); }
+  Rect PageDisplayRect(Size size, const Font& font, int dpi) override { return inner_->PageDisplayRect(size, font, dpi); }
+
+ private:
+  int generation_ = -1;
+  ITextMeasurer* inner_ = nullptr;
+  std::map<std::string, Size> sizes_;
+};
+
+ITextMeasurer& CoreMeasurer() {
+  static CachingMeasurer* cache = new CachingMeasurer();
+  return cache->For(CurrentBackend());
+}
 
 void EnsureLayoutOf(const Control& control) {
   if (Container* root = detail::RootOf(control)) detail::EnsureLayout(*root);
@@ -100,22 +136,23 @@ void LayoutChanged(const Control& control) {
   if (!root) return;
   Access::Kids(*root).layoutDirty = true;
   if (auto* form = dynamic_cast<Form*>(root)) {
-    if (form->Visible()) EnsureLayout(*root);
+    if (form->Visible() && Access::Kids(*root).suspended == 0) EnsureLayout(*root);
   }
 }
 
 void EnsureLayout(const Container& constRoot) {
   Container& root = const_cast<Container&>(constRoot);
   Access::ChildrenState& rootState = Access::Kids(root);
-  if (!rootState.layoutDirty || g_layoutDepth > 0) return;
-  ++g_layoutDepth;
-  struct Depth {
-    ~Depth() { --g_layoutDepth; }
-  } depth;
+  if (!rootState.layoutDirty || rootState.inLayout) return;
+  rootState.inLayout = true;
+  struct InLayout {
+    bool& flag;
+    ~InLayout() { flag = false; }
+  } inLayout{rootState.inLayout};
   Backend& backend = CurrentBackend();
   for (int pass = 0; pass < 8 && rootState.layoutDirty; ++pass) {
     rootState.layoutDirty = false;
-    const auto results = ComputeLayout(root, RootClientSize(root), 96, backend.TextMeasurer());
+    const auto results = ComputeLayout(root, RootClientSize(root), 96, CoreMeasurer());
     std::vector<Container*> moved;
     std::vector<ScrollBox*> ranges;
     for (const LayoutResult& r : results) {
@@ -142,6 +179,14 @@ void EnsureLayout(const Container& constRoot) {
 }
 
 }  // namespace detail
+
+LayoutBatch::LayoutBatch(Control& control) : root_(detail::RootOf(control)) {
+  if (root_) ++Access::Kids(*root_).suspended;
+}
+
+LayoutBatch::~LayoutBatch() {
+  if (root_ && --Access::Kids(*root_).suspended == 0) detail::LayoutChanged(*root_);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Control
@@ -253,7 +298,20 @@ Rect Control::Bounds() const {
 
 namespace {
 
+// A form's window keeps within its constraints (the window of a form whose minimum and
+// maximum are equal cannot be resized).
+Rect Constrained(const Control& control, Rect bounds) {
+  if (!dynamic_cast<const Form*>(&control)) return bounds;
+  const SizeConstraints& c = control.Constraints();
+  if (c.maxWidth > 0) bounds.width = std::min(bounds.width, c.maxWidth);
+  if (c.maxHeight > 0) bounds.height = std::min(bounds.height, c.maxHeight);
+  bounds.width = std::max(bounds.width, c.minWidth);
+  bounds.height = std::max(bounds.height, c.minHeight);
+  return bounds;
+}
+
 void SetBoundsOf(Control& control, Access::ControlState& st, Rect bounds, bool moved) {
+  bounds = Constrained(control, bounds);
   const Rect old = st.bounds;
   st.requested = bounds;
   st.bounds = bounds;
@@ -346,15 +404,8 @@ const SizeConstraints& Control::Constraints() const { return state_->constraints
 void Control::SetConstraints(SizeConstraints constraints) {
   if (state_->constraints == constraints) return;
   state_->constraints = constraints;
-  if (dynamic_cast<Form*>(this)) {
-    // A form's constraints hold its window at once.
-    Rect b = state_->bounds;
-    if (constraints.maxWidth > 0) b.width = std::min(b.width, constraints.maxWidth);
-    if (constraints.maxHeight > 0) b.height = std::min(b.height, constraints.maxHeight);
-    b.width = std::max(b.width, constraints.minWidth);
-    b.height = std::max(b.height, constraints.minHeight);
-    state_->bounds = state_->requested = b;
-  }
+  // A form's constraints hold its window at once.
+  if (dynamic_cast<Form*>(this)) state_->bounds = state_->requested = Constrained(*this, state_->bounds);
   Changed(Property::Constraints);
 }
 
@@ -381,9 +432,32 @@ int Control::ControlIndex() const {
 
 WindowHandle Control::Handle() const { return CurrentBackend().HandleOf(*this); }
 
+void Control::Repaint() { CurrentBackend().RepaintNow(*this); }
+
 void Control::Changed(Property what) {
   CurrentBackend().ControlChanged(*this, what);
   if (AffectsLayout(what)) detail::LayoutChanged(*this);
+}
+
+namespace {
+
+void CollectTabOrder(const Container& container, bool focusableOnly, std::vector<Control*>& out) {
+  for (int i = 0; i < container.ControlCount(); ++i) {
+    Control& child = container.GetControl(i);
+    if (focusableOnly && (!child.Visible() || !child.Enabled())) continue;
+    if (!focusableOnly || (child.TabStop() && child.Showing())) out.push_back(&child);
+    if (auto* inner = dynamic_cast<const Container*>(&child)) {
+      if (!focusableOnly || inner->Showing()) CollectTabOrder(*inner, focusableOnly, out);
+    }
+  }
+}
+
+}  // namespace
+
+std::vector<Control*> TabOrder(const Container& root, bool focusableOnly) {
+  std::vector<Control*> out;
+  if (!focusableOnly || root.Enabled()) CollectTabOrder(root, focusableOnly, out);
+  return out;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -405,12 +479,13 @@ Control& Container::Adopt(std::unique_ptr<Control> child) {
   children_->children.push_back(std::move(child));
   st.anchorBase = ClientSize();
   Restack(*this, c);
+  CurrentBackend().ControlAdded(c);
+  // The first page with a tab becomes the active one (once the backend knows it).
   if (auto* pages = dynamic_cast<PageControl*>(this)) {
     if (auto* page = dynamic_cast<TabSheet*>(&c); page && !pages->ActivePage() && page->TabVisible()) {
       pages->SetActivePage(page);
     }
   }
-  CurrentBackend().ControlAdded(c);
   detail::LayoutChanged(c);
   return c;
 }
@@ -582,6 +657,7 @@ bool TabSheet::TabVisible() const { return tabVisible_; }
 void TabSheet::SetTabVisible(bool visible) {
   if (tabVisible_ == visible) return;
   tabVisible_ = visible;
+  Changed(Property::TabVisible);
   PageControl* pages = GetPageControl();
   if (pages && !visible && pages->ActivePage() == this) {
     const int index = PageIndex();
@@ -596,7 +672,6 @@ void TabSheet::SetTabVisible(bool visible) {
   } else if (pages && visible && !pages->ActivePage()) {
     pages->SetActivePage(this);
   }
-  Changed(Property::TabVisible);
 }
 
 int TabSheet::TabIndex() const {
@@ -773,29 +848,20 @@ void Shape::SetBrushStyle(BrushStyle style) {
   Changed(Property::ShapeStyle);
 }
 
-namespace {
-
-// Splits text at CR LF, LF or CR.
-void AppendLines(std::vector<std::string>& lines, const std::string& text) {
-  std::string line;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\r' || c == '\n') {
-      lines.push_back(line);
-      line.clear();
-      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else {
-      line += c;
-    }
-  }
-  lines.push_back(line);
-}
-
-}  // namespace
-
 Memo::Memo(std::string name) : Control(std::move(name)) { SetTabStop(true); }
 
 const std::vector<std::string>& Memo::Lines() const { return lines_; }
+
+namespace {
+
+// A line given with line ends becomes several; an empty one stays a line.
+void AppendLines(std::vector<std::string>& lines, const std::string& text) {
+  const std::vector<std::string> parts = SplitLines(text);
+  if (parts.empty()) lines.emplace_back();
+  lines.insert(lines.end(), parts.begin(), parts.end());
+}
+
+}  // namespace
 
 void Memo::AddLine(std::string line) {
   AppendLines(lines_, line);

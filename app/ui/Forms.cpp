@@ -20,17 +20,25 @@ Backend*& BackendSlot() {
   return backend;
 }
 
+int g_backendGeneration = 0;
+
 }  // namespace
+
+int detail::BackendGeneration() { return g_backendGeneration; }
 
 std::unique_ptr<Backend> SetBackend(std::unique_ptr<Backend> backend) {
   std::unique_ptr<Backend> previous(BackendSlot());
   BackendSlot() = backend.release();
+  ++g_backendGeneration;
   return previous;
 }
 
 Backend& CurrentBackend() {
   // Without one installed (host tests of other modules), the headless one.
-  if (!BackendSlot()) BackendSlot() = new headless::HeadlessBackend();
+  if (!BackendSlot()) {
+    BackendSlot() = new headless::HeadlessBackend();
+    ++g_backendGeneration;
+  }
   return *BackendSlot();
 }
 
@@ -39,6 +47,8 @@ Size Backend::NonClientSize(const Form&) { return Size{16, 39}; }
 void Backend::ApplicationChanged(Application&) {}
 
 void Backend::ControlDestroyed(const Control&) {}
+
+bool Backend::InsertSystemMenuItem(Form&, int, std::uint32_t, const std::string&) { return false; }
 
 void Backend::CallWndProc(Form& form, Message& message) { form.WndProc(message); }
 
@@ -133,6 +143,8 @@ void Form::Show() {
     }
     st.visible = true;
     if (onShow) {
+      // What the show handler builds is laid out once, after it.
+      LayoutBatch batch(*this);
       auto handler = onShow;
       handler();
     }
@@ -208,6 +220,21 @@ PopupMenu& Form::AddPopupMenu(std::string name) {
   return ref;
 }
 
+int Form::ActionCount() const { return static_cast<int>(form_->actions.size()); }
+
+Action& Form::GetAction(int index) const { return *form_->actions.at(static_cast<std::size_t>(index)); }
+
+Action* Form::FindAction(const std::string& name) const {
+  for (const auto& action : form_->actions) {
+    if (action->Name() == name) return action.get();
+  }
+  return nullptr;
+}
+
+int Form::PopupMenuCount() const { return static_cast<int>(form_->menus.size()); }
+
+PopupMenu& Form::GetPopupMenu(int index) const { return *form_->menus.at(static_cast<std::size_t>(index)); }
+
 std::intptr_t Form::Perform(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) {
   Message message{msg, wParam, lParam, 0};
   WndProc(message);
@@ -221,6 +248,29 @@ CreateParams Form::GetCreateParams() {
 }
 
 int Form::Dpi() const { return CurrentBackend().FormDpi(*this); }
+
+bool Form::InsertSystemMenuItem(int position, std::uint32_t id, const std::string& caption) {
+  return CurrentBackend().InsertSystemMenuItem(*this, position, id, caption);
+}
+
+namespace {
+
+Button* FirstButton(const Form& form, bool cancel) {
+  for (Control* control : TabOrder(form, false)) {
+    auto* button = dynamic_cast<Button*>(control);
+    if (!button || !(cancel ? button->IsCancel() : button->IsDefault())) continue;
+    bool usable = button->Showing();
+    for (const Control* c = button; c && usable; c = c->Parent()) usable = c->Enabled();
+    if (usable) return button;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+Button* Form::DefaultButton() const { return FirstButton(*this, false); }
+
+Button* Form::CancelButton() const { return FirstButton(*this, true); }
 
 void Form::WndProc(Message& message) { DefaultHandler(message); }
 

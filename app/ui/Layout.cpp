@@ -29,6 +29,23 @@ std::string StripAccelChars(const std::string& caption) {
   return text;
 }
 
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::string line;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\r' || c == '\n') {
+      lines.push_back(line);
+      line.clear();
+      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      line += c;
+    }
+  }
+  if (!line.empty()) lines.push_back(line);
+  return lines;
+}
+
 int ITextMeasurer::ScrollBarWidth(int dpi) { return ScaleForDpi(17, dpi); }
 
 int ITextMeasurer::BorderWidth(int dpi) { return ScaleForDpi(2, dpi); }
@@ -300,55 +317,40 @@ class Engine {
     // Results are given in control order: collect, then sort by index.
     std::vector<std::pair<const Control*, Rect>> placed;
 
-    for (const Control* c : ch.stacks[0]) {
-      if (!c->Visible()) continue;
-      const Sides s = SpacingOf(*c);
-      const int x = std::max(s.left, cs.leftRightSpacing);
-      const int width = std::max(0, client.width - x - std::max(s.right, cs.leftRightSpacing));
-      const Size size = Constrain(*c, Natural(*c, width));
-      const int y = top + std::max(topSpacing, s.top);
-      placed.push_back({c, Rect{x, y, size.width, size.height}});
-      top = y + size.height;
-      topSpacing = std::max(s.bottom, cs.verticalSpacing);
+    // Top, then bottom: full width, each stacked on the one before.
+    for (int stack = 0; stack < 2; ++stack) {
+      const bool fromTop = stack == 0;
+      for (const Control* c : ch.stacks[static_cast<std::size_t>(stack)]) {
+        if (!c->Visible()) continue;
+        const Sides s = SpacingOf(*c);
+        const int x = std::max(s.left, cs.leftRightSpacing);
+        const int width = std::max(0, client.width - x - std::max(s.right, cs.leftRightSpacing));
+        const Size size = Constrain(*c, Size{width, Natural(*c, width).height});
+        const int y = fromTop ? top + std::max(topSpacing, s.top) : bottom - std::max(bottomSpacing, s.bottom) - size.height;
+        placed.push_back({c, Rect{x, y, size.width, size.height}});
+        (fromTop ? top : bottom) = fromTop ? y + size.height : y;
+        (fromTop ? topSpacing : bottomSpacing) = std::max(fromTop ? s.bottom : s.top, cs.verticalSpacing);
+      }
     }
-    for (const Control* c : ch.stacks[1]) {
-      if (!c->Visible()) continue;
-      const Sides s = SpacingOf(*c);
-      const int x = std::max(s.left, cs.leftRightSpacing);
-      const int width = std::max(0, client.width - x - std::max(s.right, cs.leftRightSpacing));
-      const Size size = Constrain(*c, Natural(*c, width));
-      const int y = bottom - std::max(bottomSpacing, s.bottom) - size.height;
-      placed.push_back({c, Rect{x, y, size.width, size.height}});
-      bottom = y;
-      bottomSpacing = std::max(s.top, cs.verticalSpacing);
-    }
+    // The band between them.
     const auto band = [&](const Sides& s, int& y) {
       y = top + std::max(topSpacing, s.top);
       return std::max(0, bottom - std::max(bottomSpacing, s.bottom) - y);
     };
-    for (const Control* c : ch.stacks[2]) {
-      if (!c->Visible()) continue;
-      const Sides s = SpacingOf(*c);
-      int y = 0;
-      const int height = band(s, y);
-      const Size natural = Natural(*c, -1);
-      const Size size = Constrain(*c, Size{natural.width, height});
-      const int x = left + std::max(leftSpacing, s.left);
-      placed.push_back({c, Rect{x, y, size.width, size.height}});
-      left = x + size.width;
-      leftSpacing = std::max(s.right, cs.horizontalSpacing);
-    }
-    for (const Control* c : ch.stacks[3]) {
-      if (!c->Visible()) continue;
-      const Sides s = SpacingOf(*c);
-      int y = 0;
-      const int height = band(s, y);
-      const Size natural = Natural(*c, -1);
-      const Size size = Constrain(*c, Size{natural.width, height});
-      const int x = right - std::max(rightSpacing, s.right) - size.width;
-      placed.push_back({c, Rect{x, y, size.width, size.height}});
-      right = x;
-      rightSpacing = std::max(s.left, cs.horizontalSpacing);
+    // Left, then right: the band's height, each beside the one before.
+    for (int stack = 2; stack < 4; ++stack) {
+      const bool fromLeft = stack == 2;
+      for (const Control* c : ch.stacks[static_cast<std::size_t>(stack)]) {
+        if (!c->Visible()) continue;
+        const Sides s = SpacingOf(*c);
+        int y = 0;
+        const int height = band(s, y);
+        const Size size = Constrain(*c, Size{Natural(*c, -1).width, height});
+        const int x = fromLeft ? left + std::max(leftSpacing, s.left) : right - std::max(rightSpacing, s.right) - size.width;
+        placed.push_back({c, Rect{x, y, size.width, size.height}});
+        (fromLeft ? left : right) = fromLeft ? x + size.width : x;
+        (fromLeft ? leftSpacing : rightSpacing) = std::max(fromLeft ? s.right : s.left, cs.horizontalSpacing);
+      }
     }
     for (const auto& child : ch.children) {
       const Control& c = *child;
@@ -383,8 +385,9 @@ class Engine {
     int width = natural.width;
     if (a.left && a.right) {
       out.left = S(r.left);
+      // Anchored on both sides it stretches, auto-sized or not (an auto-sized label then
+      // takes only its height from its text).
       width = client.width - S(st.anchorBase.width - r.Right()) - out.left;
-      if (st.autoSize) width = Natural(control, std::max(0, width)).width;
     } else if (a.right) {
       const int rightEdge = client.width - S(st.anchorBase.width - r.Right());
       out.left = rightEdge - width;

@@ -4,6 +4,21 @@
 // layout (in pixels at 96 DPI), captions, visibility, colours and the order events run in; a
 // backend (app/ui/win32 for Windows, the headless one for tests) turns the tree into windows.
 // No <windows.h> here.
+//
+// Since the first version of this interface (names and meanings kept):
+// - changed: Action::Execute answers whether it ran (was void); Label::TextHeight measures
+//   one line; Property has more values, all after FormPosition (a backend's switch over it
+//   wants a default).
+// - added: ITextMeasurer's control metrics (virtual, with defaults), ScaleForDpi,
+//   StripAccelChars, SplitLines, TabOrder, LayoutBatch, WM_CLOSE_ and the WS_* constants;
+//   Control::Repaint; ScrollBox::VertScrollBarVisible; PageControl::SelectPageByUser;
+//   TabSheet::TabIndex; MenuItem::Find, Enabled; PopupMenu::Owner; Form::DoCreate,
+//   GetCreateParams, InsertSystemMenuItem, DefaultButton, CancelButton, the lists of
+//   actions and menus, and NewForm; Application::Initialized, ActiveForm, DestroyForms,
+//   Reset, Guard; Backend::NonClientSize, ApplicationChanged, ControlDestroyed,
+//   InsertSystemMenuItem (virtual, with defaults) and the protected CallWndProc and
+//   CallFillCreateParams for backends; LayoutResult's clientSize, scrollRange and
+//   vertScrollBar; the classes' private state.
 
 #include <cstdint>
 #include <functional>
@@ -118,7 +133,11 @@ struct BorderSpacing {
 
 // Space a container keeps between its client edges and its children (leftRight, topBottom)
 // and between neighbouring children (horizontal, vertical). The distance between two
-// controls, or a control and its parent's edge, is the largest of the values that apply.
+// controls, or a control and its parent's edge, is the largest of the values that apply
+// (the two controls' border spacings on the facing sides and the container's spacing).
+// The layout places the top-aligned controls first (full width), then the bottom-aligned
+// ones, then left- and right-aligned ones in the band between, then the client-aligned ones
+// in what is left (they share it); controls that are not aligned go by bounds and anchors.
 struct ChildSizing {
   int leftRightSpacing = 0;
   int topBottomSpacing = 0;
@@ -197,12 +216,26 @@ class ITextMeasurer {
 int ScaleForDpi(int value, int dpi);
 // The text a caption shows: "&&" becomes "&", a single "&" (the access-key mark) goes.
 std::string StripAccelChars(const std::string& caption);
+// The lines of a text as a string list splits it: at CR LF, LF or CR; a line end at the
+// very end adds no empty line, and the empty text has no lines.
+std::vector<std::string> SplitLines(const std::string& text);
 
 // ---------------------------------------------------------------------------------------------
 // Controls
 
 // Every control. Not copied, not moved; owned by its parent (or, for forms, by whoever made
 // them). Bounds are in pixels at 96 DPI, relative to the parent's client area.
+//
+// Bounds() is where the last layout put the control; SetBounds (and SetLeft...) is what the
+// owner asks for: an aligned control keeps only its size across the edge (a top-aligned
+// one its height) and is placed by the layout; a control that is not aligned keeps the
+// distances of its anchored edges to the parent's edges as they were when its bounds were
+// set (or when it was added). The layout runs by itself when something changed (at once for
+// a shown form, else when a bounds or size is next asked for).
+//
+// Defaults: visible (a form: hidden until shown), enabled, no hint, the parent's font until
+// SetFont (GetFont answers the parent's), TabStop true for buttons, check boxes, memos, rich
+// views, tree lists and page controls, AutoSize true for labels only.
 class Control {
  public:
   explicit Control(std::string name = {});
@@ -222,7 +255,7 @@ class Control {
 
   bool Visible() const;
   void SetVisible(bool visible);
-  // Visible and every parent visible.
+  // Visible and every parent visible (a tab sheet: also the active page of its control).
   bool Showing() const;
   bool Enabled() const;
   void SetEnabled(bool enabled);
@@ -253,7 +286,11 @@ class Control {
   // likewise); between equal positions, the control aligned or moved last goes nearest the
   // edge. So a new control aligned to the top at top 0 goes above those already there, and
   // setting a top-aligned control's top to 0 brings it back to the top. Hidden controls take
-  // no space.
+  // no space and keep their place in the stack (shown again, they come back where they
+  // were). The order is decided when a control is aligned or moved, from the positions the
+  // others have then; so code that builds a column of top-aligned controls in reading order
+  // gives each a top below the previous one's (its design top), or aligns them bottom-up.
+  // The control order (ControlIndex, tab order) is not changed by any of this.
   Align GetAlign() const;
   void SetAlign(Align align);
   Anchors GetAnchors() const;
@@ -279,6 +316,8 @@ class Control {
 
   // The native window of the control once the backend made one; 0 before.
   WindowHandle Handle() const;
+  // Paints the control now (the backend's RepaintNow).
+  void Repaint();
 
  protected:
   // Tells the backend and the layout that a property changed.
@@ -746,9 +785,14 @@ class Form : public Container {
   void Close();
   bool IsModal() const;
 
-  // Action lists and popup menus belong to the form.
+  // Action lists and popup menus belong to the form (in the order they were added).
   Action& AddAction(std::string name, std::string caption);
   PopupMenu& AddPopupMenu(std::string name);
+  int ActionCount() const;
+  Action& GetAction(int index) const;
+  Action* FindAction(const std::string& name) const;
+  int PopupMenuCount() const;
+  PopupMenu& GetPopupMenu(int index) const;
 
   // Sends a message to the form's window procedure (WndProc) at once, as SendMessage does.
   std::intptr_t Perform(std::uint32_t msg, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
@@ -757,6 +801,16 @@ class Form : public Container {
 
   // The DPI the form's window is laid out at (96 in the headless backend unless set).
   int Dpi() const;
+
+  // Inserts a command into the window's system menu at a position (counted from 0 among
+  // its items) with the command id that WM_SYSCOMMAND will carry; makes the window first
+  // when there is none. False when the window has no system menu.
+  bool InsertSystemMenuItem(int position, std::uint32_t id, const std::string& caption);
+
+  // The buttons Enter and Esc reach: the first showing, enabled default (cancel) button in
+  // tab order, or null.
+  Button* DefaultButton() const;
+  Button* CancelButton() const;
 
   std::function<void()> onCreate;   // raised by the application after construction
   std::function<void()> onShow;     // each time the form is made visible
@@ -983,6 +1037,8 @@ class Backend {
   virtual Size NonClientSize(const Form& form);
   // The application's title or icon changed.
   virtual void ApplicationChanged(Application& application);
+  // Form::InsertSystemMenuItem (default: no system menu, false).
+  virtual bool InsertSystemMenuItem(Form& form, int position, std::uint32_t id, const std::string& caption);
   // A control is being destroyed (every control, also those that go with their parent or
   // form): the backend drops what it keeps of it. Only its address may be used.
   virtual void ControlDestroyed(const Control& control);
@@ -993,8 +1049,10 @@ class Backend {
   static void CallFillCreateParams(Form& form, CreateParams& params);
 };
 
-// Installs the backend for the process (the previous one is given back).
+// Installs the backend for the process (the previous one is given back). The installed one
+// is never destroyed by the toolkit itself.
 std::unique_ptr<Backend> SetBackend(std::unique_ptr<Backend> backend);
+// The backend in use; when none was installed, a headless one (app/ui/headless) is made.
 Backend& CurrentBackend();
 
 // ---------------------------------------------------------------------------------------------
@@ -1002,8 +1060,9 @@ Backend& CurrentBackend();
 // area, in pixels at that DPI). The core runs it at 96 DPI for the bounds it reports; the
 // Win32 backend at the window's DPI.
 
-// Every control that takes part in the layout (visible, and every parent visible) comes
-// out, parents before their children, in control order. Children of a scroll box are placed
+// Every control below root that takes part in the layout (visible, and every parent up to
+// root visible) comes out, parents before their children, in control order; root itself
+// does not (its size is the caller's). Children of a scroll box are placed
 // in its virtual area (the backend moves them up by the scroll position). Inactive pages are
 // laid out like the active one.
 struct LayoutResult {
@@ -1017,5 +1076,24 @@ struct LayoutResult {
 };
 std::vector<LayoutResult> ComputeLayout(const Container& root, Size clientSize, int dpi,
                                         ITextMeasurer& measurer);
+
+// While one is alive, a shown form whose tree holds control is not laid out at every change
+// but once when the last batch on it ends (asking for a bounds still lays it out first). For
+// handlers that change many controls at once; Form::Show holds one around onShow.
+class LayoutBatch {
+ public:
+  explicit LayoutBatch(Control& control);
+  ~LayoutBatch();
+  LayoutBatch(const LayoutBatch&) = delete;
+  LayoutBatch& operator=(const LayoutBatch&) = delete;
+
+ private:
+  Container* root_;
+};
+
+// The controls below root in tab order (control order, depth first: a container before its
+// children); with focusableOnly, only those Tab stops at (TabStop, showing, enabled with
+// every parent).
+std::vector<Control*> TabOrder(const Container& root, bool focusableOnly);
 
 }  // namespace ui

@@ -36,8 +36,11 @@ struct Container::ChildrenState {
   ChildSizing sizing;
   // The stacks of aligned children, from the parent's edge inward (Top, Bottom, Left, Right).
   std::array<std::vector<Control*>, 4> stacks;
-  // Set on a root container when its layout is out of date.
+  // Set on a root container when its layout is out of date; inLayout while it is laid out;
+  // suspended counts the LayoutBatch objects alive on it.
   bool layoutDirty = true;
+  bool inLayout = false;
+  int suspended = 0;
 };
 
 struct Form::FormState {
@@ -53,6 +56,9 @@ struct Form::FormState {
 };
 
 namespace detail {
+
+// Counts the backends installed (caches made for one backend are dropped with it).
+int BackendGeneration();
 
 // Which stack an alignment uses (-1: none).
 int StackIndex(Align align);

@@ -13,23 +13,6 @@ int CodePoints(const std::string& text) {
   return count;
 }
 
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::string line;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\r' || c == '\n') {
-      lines.push_back(line);
-      line.clear();
-      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else {
-      line += c;
-    }
-  }
-  lines.push_back(line);
-  return lines;
-}
-
 int FontUnits(const Font& font) { return font.height == 0 ? 12 : std::abs(font.height); }
 
 void ForEachControl(const Control& control, const std::function<void(const Control&)>& fn) {
@@ -49,7 +32,9 @@ Size FixedTextMeasurer::MeasureText(const Font& font, const std::string& text, i
   const int charWidth = CharWidth(font, dpi);
   int lines = 0;
   int widest = 0;
-  for (const std::string& paragraph : SplitLines(text)) {
+  std::vector<std::string> paragraphs = SplitLines(text);
+  if (paragraphs.empty()) paragraphs.emplace_back();  // the empty text is one line high
+  for (const std::string& paragraph : paragraphs) {
     if (wrapWidth <= 0) {
       ++lines;
       widest = std::max(widest, CodePoints(paragraph) * charWidth);
@@ -147,6 +132,59 @@ void HeadlessBackend::UserScroll(ScrollBox& box, int position) {
   Application::Instance().Guard([&] { box.SetVertScrollPosition(position); });
 }
 
+bool HeadlessBackend::UserChooseSystemMenuItem(Form& form, std::uint32_t id) {
+  const auto menu = SystemMenu(form);
+  if (id == 0 || std::none_of(menu.begin(), menu.end(), [&](const SystemMenuItem& item) { return item.id == id; })) {
+    return false;
+  }
+  UserSendMessage(form, WM_SYSCOMMAND_, id);
+  return true;
+}
+
+bool HeadlessBackend::UserPressEnter(Form& form) {
+  Button* button = form.DefaultButton();
+  if (!button) return false;
+  Application::Instance().Guard([&] { button->Click(); });
+  return true;
+}
+
+bool HeadlessBackend::UserPressEscape(Form& form) {
+  Button* button = form.CancelButton();
+  if (!button) return false;
+  Application::Instance().Guard([&] { button->Click(); });
+  return true;
+}
+
+Control* HeadlessBackend::UserPressTab(Form& form, bool backwards) {
+  const std::vector<Control*> order = TabOrder(form, true);
+  if (order.empty()) return nullptr;
+  const auto at = std::find(order.begin(), order.end(), focused_);
+  std::size_t next = 0;
+  if (at == order.end()) {
+    next = backwards ? order.size() - 1 : 0;
+  } else {
+    const std::size_t index = static_cast<std::size_t>(at - order.begin());
+    next = backwards ? (index + order.size() - 1) % order.size() : (index + 1) % order.size();
+  }
+  order[next]->SetFocus();
+  return order[next];
+}
+
+std::vector<HeadlessBackend::SystemMenuItem> HeadlessBackend::SystemMenu(const Form& form) const {
+  const auto it = systemMenus_.find(&form);
+  return it == systemMenus_.end() ? std::vector<SystemMenuItem>{} : it->second;
+}
+
+bool HeadlessBackend::InsertSystemMenuItem(Form& form, int position, std::uint32_t id, const std::string& caption) {
+  MakeWindow(form);
+  const auto it = systemMenus_.find(&form);
+  if (it == systemMenus_.end()) return false;
+  auto& items = it->second;
+  const std::size_t at = position < 0 ? items.size() : std::min(items.size(), static_cast<std::size_t>(position));
+  items.insert(items.begin() + static_cast<std::ptrdiff_t>(at), SystemMenuItem{id, caption});
+  return true;
+}
+
 bool HeadlessBackend::IsWindowShown(const Form& form) const {
   const auto it = shown_.find(&form);
   return it != shown_.end() && it->second;
@@ -200,6 +238,7 @@ void HeadlessBackend::ControlDestroyed(const Control& control) {
   shown_.erase(&control);
   createParams_.erase(&control);
   repaints_.erase(&control);
+  systemMenus_.erase(&control);
   if (focused_ == &control) focused_ = nullptr;
   // Events keep their names; the address may be taken by a new control.
   for (Event& e : events) {
@@ -218,13 +257,20 @@ void HeadlessBackend::SetFocus(Control& control) { focused_ = &control; }
 
 bool HeadlessBackend::Focused(const Control& control) { return focused_ == &control; }
 
-void HeadlessBackend::ShowForm(Form& form) {
-  if (!HasWindow(form)) {
-    CreateParams params;
-    CallFillCreateParams(form, params);
-    createParams_[&form] = params;
-    MakeHandles(form);
+void HeadlessBackend::MakeWindow(Form& form) {
+  if (HasWindow(form)) return;
+  CreateParams params;
+  CallFillCreateParams(form, params);
+  createParams_[&form] = params;
+  if (params.style & kWsSysMenu) {
+    systemMenus_[&form] = {{0xF120, "&Restore"}, {0xF010, "&Move"},     {0xF000, "&Size"}, {0xF020, "Mi&nimize"},
+                           {0xF030, "Ma&ximize"}, {0, ""}, {0xF060, "&Close\tAlt+F4"}};
   }
+  MakeHandles(form);
+}
+
+void HeadlessBackend::ShowForm(Form& form) {
+  MakeWindow(form);
   shown_[&form] = true;
   Application::Instance().Guard([&] {
     Message activate{WM_ACTIVATE_, 1, 0, 0};

@@ -5,7 +5,7 @@
 // the default font, counted as -12) gives characters 6 x |h| / 12 pixels wide and lines
 // 15 x |h| / 12 high, both times dpi / 96, rounded; bold and italic change nothing. A text's
 // width is its widest line (characters are UTF-8 code points); its height is the number of
-// lines (split at "\r\n", "\n" or "\r") times the line height, one line for the empty text.
+// lines (SplitLines, one for the empty text) times the line height.
 // With a wrap width, words (split at blanks) are put on a line while they fit; a word wider
 // than the width has a line of its own. The other metrics are the ITextMeasurer defaults:
 // scroll bar 17, border 2, tab row one line + 6, page frame 4 (times dpi / 96).
@@ -26,6 +26,11 @@
 // queued item (by name) is clicked; an empty name or an empty queue dismisses the menu.
 // The message loop runs the posted tasks; when none are left it closes the main form as a
 // user would.
+//
+// A window with WS_SYSMENU has a system menu of the standard items (Restore, Move, Size,
+// Minimize, Maximize, a separator with id 0, Close: positions 0 to 6) that insertions change;
+// choosing an item sends WM_SYSCOMMAND with its id. Enter and Esc click the form's default
+// and cancel buttons; Tab moves the focus along TabOrder.
 
 #include "app/ui/Toolkit.h"
 
@@ -99,6 +104,13 @@ class HeadlessBackend : public Backend {
   // The message loop and ProcessMessages run these in order.
   void Post(std::function<void()> task) { tasks_.push_back(std::move(task)); }
 
+  struct SystemMenuItem {
+    std::uint32_t id;
+    std::string caption;
+  };
+  // The system menu of a form's window (empty when it has none).
+  std::vector<SystemMenuItem> SystemMenu(const Form& form) const;
+
   // What the user does.
   bool UserClick(Button& button);
   bool UserClick(CheckBox& box);
@@ -108,6 +120,10 @@ class HeadlessBackend : public Backend {
   void UserClose(Form& form);
   std::intptr_t UserSendMessage(Form& form, std::uint32_t msg, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
   void UserScroll(ScrollBox& box, int position);
+  bool UserChooseSystemMenuItem(Form& form, std::uint32_t id);  // false: no such item
+  bool UserPressEnter(Form& form);   // false: no default button to click
+  bool UserPressEscape(Form& form);  // false: no cancel button to click
+  Control* UserPressTab(Form& form, bool backwards = false);  // the control focused then
 
   // What the windows are.
   bool IsWindowShown(const Form& form) const;
@@ -143,12 +159,14 @@ class HeadlessBackend : public Backend {
   void ProcessMessages() override;
   void Terminate() override {}
   Rect WorkArea() override { return workArea_; }
+  bool InsertSystemMenuItem(Form& form, int position, std::uint32_t id, const std::string& caption) override;
   ModalResult ShowMessageBox(const std::string& title, const std::string& text, DialogType type,
                              DialogButtons buttons, Form* owner) override;
   void ShowPopupMenu(PopupMenu& menu, Point screenPoint, Form* owner) override;
 
  private:
   void MakeHandles(const Control& control);
+  void MakeWindow(Form& form);
   bool Usable(const Control& control) const;
 
   FixedTextMeasurer measurer_;
@@ -160,6 +178,7 @@ class HeadlessBackend : public Backend {
   std::map<const Control*, bool> shown_;
   std::map<const Control*, CreateParams> createParams_;
   std::map<const Control*, int> repaints_;
+  std::map<const Control*, std::vector<SystemMenuItem>> systemMenus_;
   const Control* focused_ = nullptr;
   std::deque<ModalResult> messageBoxAnswers_;
   std::deque<std::string> popupChoices_;

@@ -1,0 +1,504 @@
+// The layout rules of the toolkit: alignment with spacing, stacking order, auto-size,
+// anchors, constraints, scroll range, page areas, and DPI scaling without gaps or overlaps.
+
+#include "app/ui/Toolkit.h"
+#include "app/ui/headless/HeadlessBackend.h"
+#include "tests/ui/UiTestPrinters.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+using namespace ui;
+using headless::FixedTextMeasurer;
+using headless::ScopedHeadlessBackend;
+
+constexpr int kDpis[] = {96, 120, 144, 192};
+
+int S(int v, int dpi) { return ScaleForDpi(v, dpi); }
+
+// The layout of a form at a DPI, by control.
+std::map<const Control*, Rect> LayoutOf(const Form& form, int dpi, std::map<const Control*, LayoutResult>* infos = nullptr) {
+  FixedTextMeasurer measurer;
+  const Size client = form.ClientSize();
+  std::map<const Control*, Rect> rects;
+  for (const LayoutResult& r : ComputeLayout(form, Size{S(client.width, dpi), S(client.height, dpi)}, dpi, measurer)) {
+    rects[r.control] = r.bounds;
+    if (infos) (*infos)[r.control] = r;
+  }
+  return rects;
+}
+
+bool Overlap(const Rect& a, const Rect& b) {
+  return a.left < b.Right() && b.left < a.Right() && a.top < b.Bottom() && b.top < a.Bottom();
+}
+
+// No two laid-out children of one parent overlap (tab sheets share their page control's area).
+void ExpectNoOverlaps(const std::map<const Control*, Rect>& rects, int dpi) {
+  for (const auto& [a, ra] : rects) {
+    for (const auto& [b, rb] : rects) {
+      if (a >= b || a->Parent() != b->Parent() || dynamic_cast<const TabSheet*>(a)) continue;
+      if (ra.width == 0 || ra.height == 0 || rb.width == 0 || rb.height == 0) continue;
+      EXPECT_FALSE(Overlap(ra, rb)) << a->Name() << " and " << b->Name() << " at " << dpi << " DPI";
+    }
+  }
+}
+
+class LayoutTest : public ::testing::Test {
+ protected:
+  ScopedHeadlessBackend backend_;
+};
+
+Panel& AddPanel(Container& parent, const std::string& name, Align align, Rect bounds) {
+  Panel& panel = parent.Add<Panel>(name);
+  panel.SetBounds(bounds);
+  panel.SetAlign(align);
+  return panel;
+}
+
+TEST_F(LayoutTest, AlignedControlsShareTheirEdgesAtEveryDpi) {
+  Form form("form");
+  form.SetClientSize({300, 200});
+  form.SetChildSizing({4, 4, 2, 2});
+  Panel& top1 = AddPanel(form, "top1", Align::Top, {0, 0, 10, 20});
+  Panel& top2 = AddPanel(form, "top2", Align::Top, {0, 50, 10, 10});
+  top2.SetBorderSpacing({0, 0, 6, 0, 0});
+  Panel& bottom = AddPanel(form, "bottom", Align::Bottom, {0, 0, 10, 30});
+  Panel& left = AddPanel(form, "left", Align::Left, {0, 0, 40, 10});
+  Panel& right = AddPanel(form, "right", Align::Right, {0, 0, 50, 10});
+  right.SetBorderSpacing({3, 0, 0, 0, 0});
+  Panel& client = AddPanel(form, "client", Align::Client, {0, 0, 1, 1});
+
+  EXPECT_EQ(top1.Bounds(), (Rect{4, 4, 292, 20}));
+  EXPECT_EQ(top2.Bounds(), (Rect{4, 30, 292, 10}));
+  EXPECT_EQ(bottom.Bounds(), (Rect{4, 166, 292, 30}));
+  EXPECT_EQ(left.Bounds(), (Rect{4, 42, 40, 122}));
+  EXPECT_EQ(right.Bounds(), (Rect{246, 43, 50, 120}));
+  EXPECT_EQ(client.Bounds(), (Rect{46, 42, 197, 122}));
+
+  for (const int dpi : kDpis) {
+    auto r = LayoutOf(form, dpi);
+    const int width = S(300, dpi), height = S(200, dpi);
+    EXPECT_EQ(r[&top1].top, S(4, dpi)) << dpi;
+    EXPECT_EQ(r[&top1].height, S(20, dpi)) << dpi;
+    EXPECT_EQ(r[&top1].Right(), width - S(4, dpi)) << dpi;
+    EXPECT_EQ(r[&top2].top, r[&top1].Bottom() + S(6, dpi)) << dpi;
+    EXPECT_EQ(r[&bottom].Bottom(), height - S(4, dpi)) << dpi;
+    EXPECT_EQ(r[&left].top, r[&top2].Bottom() + S(2, dpi)) << dpi;
+    EXPECT_EQ(r[&left].Bottom(), r[&bottom].top - S(2, dpi)) << dpi;
+    EXPECT_EQ(r[&client].left, r[&left].Right() + S(2, dpi)) << dpi;
+    EXPECT_EQ(r[&client].Right(), r[&right].left - S(3, dpi)) << dpi;
+    EXPECT_EQ(r[&right].Right(), width - S(4, dpi)) << dpi;
+    EXPECT_EQ(r[&client].top, r[&left].top) << dpi;
+    EXPECT_EQ(r[&client].Bottom(), r[&left].Bottom()) << dpi;
+    ExpectNoOverlaps(r, dpi);
+  }
+}
+
+TEST_F(LayoutTest, TheLargestApplicableSpacingWins) {
+  struct Case {
+    ChildSizing sizing;
+    BorderSpacing first, second;
+    int firstTop, gap;
+  } cases[] = {
+      {{0, 0, 0, 0}, {}, {}, 0, 0},
+      {{0, 0, 0, 5}, {}, {}, 0, 5},                              // between children
+      {{0, 0, 0, 5}, {0, 0, 0, 0, 9}, {}, 0, 9},                 // the first's bottom
+      {{0, 0, 0, 5}, {}, {0, 0, 7, 0, 0}, 0, 7},                 // the second's top
+      {{0, 0, 0, 5}, {3, 0, 0, 0, 0}, {4, 0, 0, 0, 0}, 3, 5},    // around on both
+      {{0, 6, 0, 1}, {0, 0, 2, 0, 0}, {8, 0, 0, 0, 0}, 6, 8},    // edge spacing
+      {{0, 1, 0, 1}, {1, 0, 3, 0, 0}, {}, 4, 1},                 // around adds to a side
+  };
+  for (const Case& c : cases) {
+    Form form("form");
+    form.SetClientSize({100, 100});
+    form.SetChildSizing(c.sizing);
+    Panel& a = AddPanel(form, "a", Align::Top, {0, 0, 10, 10});
+    a.SetBorderSpacing(c.first);
+    Panel& b = AddPanel(form, "b", Align::Top, {0, 50, 10, 10});
+    b.SetBorderSpacing(c.second);
+    EXPECT_EQ(a.Top(), c.firstTop);
+    EXPECT_EQ(b.Top() - a.Bounds().Bottom(), c.gap) << c.gap;
+  }
+}
+
+TEST_F(LayoutTest, ANewTopAlignedControlAtTopZeroGoesAboveTheOthers) {
+  Form form("form");
+  form.SetClientSize({100, 300});
+  ScrollBox& box = form.Add<ScrollBox>("box");
+  box.SetAlign(Align::Client);
+  // Added as the main window adds its frames: the list walked backwards, each at top 0.
+  std::vector<Panel*> frames;
+  for (const char* name : {"third", "second", "first"}) {
+    Panel& frame = box.Add<Panel>(name);
+    frame.SetHeight(30);
+    frame.SetAlign(Align::Top);
+    frames.push_back(&frame);
+  }
+  Panel& third = *frames[0];
+  Panel& second = *frames[1];
+  Panel& first = *frames[2];
+  EXPECT_EQ(first.Top(), 0);
+  EXPECT_EQ(second.Top(), 30);
+  EXPECT_EQ(third.Top(), 60);
+  // The control order stays the order of adding.
+  EXPECT_EQ(third.ControlIndex(), 0);
+  EXPECT_EQ(first.ControlIndex(), 2);
+
+  // Setting a top to 0 brings that control to the top.
+  third.SetTop(0);
+  EXPECT_EQ(third.Top(), 0);
+  EXPECT_EQ(first.Top(), 30);
+  EXPECT_EQ(second.Top(), 60);
+
+  // Hidden takes no space, and comes back to its place.
+  first.SetVisible(false);
+  EXPECT_EQ(second.Top(), 30);
+  first.SetVisible(true);
+  EXPECT_EQ(first.Top(), 30);
+  EXPECT_EQ(second.Top(), 60);
+
+  // A top set between two others puts it there.
+  second.SetTop(10);
+  EXPECT_EQ(third.Top(), 0);
+  EXPECT_EQ(second.Top(), 30);
+  EXPECT_EQ(first.Top(), 60);
+}
+
+TEST_F(LayoutTest, LabelsButtonsAndCheckBoxesTakeTheSizeOfTheirText) {
+  struct Case {
+    const char* caption;
+    Align align;
+    bool wrap;
+    int fontHeight;
+    Size expected;
+  } cases[] = {
+      {"Hello", Align::None, false, 0, {30, 15}},
+      {"&Save", Align::None, false, 0, {24, 15}},        // the access-key mark takes no room
+      {"A&&B", Align::None, false, 0, {18, 15}},
+      {"ab\r\ncdef", Align::None, false, 0, {24, 30}},
+      {"", Align::None, false, 0, {0, 15}},
+      {"ab", Align::None, false, -24, {24, 30}},
+      {"aaa bbb ccc ddd", Align::None, true, 0, {60, 30}},  // wrapped at its width 60
+      {"Hello", Align::Top, false, 0, {200, 15}},          // aligned top: its height only
+      {"Hello", Align::Left, false, 0, {30, 100}},         // aligned left: its width only
+      {"aaa bbb ccc ddd", Align::Top, true, 0, {200, 15}},
+  };
+  for (const Case& c : cases) {
+    Form form("form");
+    form.SetClientSize({200, 100});
+    Label& label = form.Add<Label>("label");
+    label.SetBounds({0, 0, 60, 40});
+    label.SetCaption(c.caption);
+    label.SetWordWrap(c.wrap);
+    if (c.fontHeight) { Font font; font.name = "Courier New"; font.height = c.fontHeight; label.SetFont(font); }
+    label.SetAlign(c.align);
+    EXPECT_EQ(label.Width(), c.expected.width) << c.caption;
+    EXPECT_EQ(label.Height(), c.expected.height) << c.caption;
+  }
+
+  Form form("form");
+  form.SetClientSize({200, 100});
+  Button& button = form.Add<Button>("button");
+  button.SetCaption("OK");
+  button.SetAutoSize(true);
+  EXPECT_EQ(button.Bounds(), (Rect{0, 0, 28, 25}));
+  CheckBox& box = form.Add<CheckBox>("box");
+  box.SetBounds({10, 40, 5, 5});
+  box.SetCaption("Tick");
+  box.SetAutoSize(true);
+  EXPECT_EQ(box.Bounds(), (Rect{10, 40, 45, 17}));
+  // Without auto-size the asked-for size stays.
+  Label& fixed = form.Add<Label>("fixed");
+  fixed.SetAutoSize(false);
+  fixed.SetBounds({0, 0, 7, 55});
+  fixed.SetCaption("a long caption");
+  EXPECT_EQ(fixed.Bounds(), (Rect{0, 0, 7, 55}));
+  EXPECT_EQ(fixed.TextHeight("one\r\ntwo"), 15);  // one line, as a canvas measures
+
+  // A container aligned left takes the width and height of its row of buttons.
+  Panel& row = AddPanel(form, "row", Align::Left, {0, 0, 1, 1});
+  row.SetAutoSize(true);
+  row.SetChildSizing({0, 0, 8, 0});
+  for (const char* name : {"one", "two"}) {
+    Button& b = row.Add<Button>(name);
+    b.SetBounds({0, 0, 75, 25});
+    b.SetAlign(Align::Left);
+  }
+  EXPECT_EQ(row.Width(), 75 + 8 + 75);
+  // One not aligned: its right edge and the edge spacing.
+  Panel& free = form.Add<Panel>("free");
+  free.SetBounds({0, 0, 1, 1});
+  free.SetAutoSize(true);
+  free.SetChildSizing({5, 3, 0, 0});
+  free.Add<Panel>("inner").SetBounds({10, 20, 30, 40});
+  EXPECT_EQ(free.Bounds(), (Rect{0, 0, 10 + 30 + 5, 20 + 40 + 3}));
+}
+
+// The standard immunizer frame: a column sized to its content.
+struct ImmunizerFrame {
+  explicit ImmunizerFrame(Container& parent) : frame(parent.Add<Frame>("frame")) {
+    frame.SetAutoSize(true);
+    frame.SetChildSizing({0, 0, 0, 2});
+    labels = &AddPanel(frame, "panelLabels", Align::Top, {0, 0, 100, 10});
+    labels->SetAutoSize(true);
+    cb = &labels->Add<CheckBox>("cb");
+    cb->SetBounds({0, 0, 20, 17});
+    cb->SetAlign(Align::Left);
+    cb->SetVisible(false);
+    name = &labels->Add<Label>("labelDisplayName");
+    name->SetCaption("Block");
+    name->SetBorderSpacing({0, 0, 2, 0, 0});
+    name->SetBounds({30, 0, 10, 10});
+    name->SetAlign(Align::Left);
+    status = &labels->Add<Label>("labelStatus");
+    status->SetCaption("pending...");
+    status->SetAlignment(TextAlign::Right);
+    status->SetBorderSpacing({0, 0, 2, 0, 0});
+    status->SetAlign(Align::Client);
+    details = &frame.Add<Label>("labelDetails");
+    details->SetAutoSize(false);
+    details->SetBounds({0, 20, 100, 20});
+    details->SetAlign(Align::Top);
+    details->SetVisible(false);
+    pg = &frame.Add<ProgressBar>("pg");
+    pg->SetBounds({0, 40, 100, 15});
+    pg->SetAlign(Align::Top);
+    spacer = &AddPanel(frame, "panelSpacer", Align::Top, {0, 60, 100, 8});
+    frame.SetAlign(Align::Top);
+  }
+  Frame& frame;
+  Panel* labels;
+  CheckBox* cb;
+  Label* name;
+  Label* status;
+  Label* details;
+  ProgressBar* pg;
+  Panel* spacer;
+};
+
+TEST_F(LayoutTest, AFrameSizesItselfToItsVisibleChildren) {
+  Form form("form");
+  form.SetClientSize({300, 400});
+  ImmunizerFrame f(form);
+  EXPECT_EQ(f.labels->Height(), 17);  // the labels 2 from the top, 15 high
+  EXPECT_EQ(f.frame.Bounds(), (Rect{0, 0, 300, 17 + 2 + 15 + 2 + 8}));
+  EXPECT_EQ(f.status->Bounds(), (Rect{30, 2, 270, 15}));
+
+  f.cb->SetVisible(true);
+  EXPECT_EQ(f.name->Left(), 20);
+  f.details->SetCaption("a\r\nb\r\nc");
+  f.details->SetHeight(3 * f.details->TextHeight(f.details->Caption()) + 10);
+  f.details->SetVisible(true);
+  EXPECT_EQ(f.details->Bounds(), (Rect{0, 19, 300, 55}));
+  EXPECT_EQ(f.pg->Top(), 76);
+  EXPECT_EQ(f.frame.Height(), 17 + 2 + 55 + 2 + 15 + 2 + 8);
+
+  f.pg->SetVisible(false);
+  EXPECT_EQ(f.frame.Height(), 17 + 2 + 55 + 2 + 8);
+
+  for (const int dpi : kDpis) {
+    auto r = LayoutOf(form, dpi);
+    EXPECT_EQ(r[&f.frame].height, r[f.spacer].Bottom()) << dpi;
+    EXPECT_EQ(r[f.details].top, r[f.labels].Bottom() + S(2, dpi)) << dpi;
+    EXPECT_EQ(r[f.labels].height, S(2, dpi) + FixedTextMeasurer::LineHeight(Font{}, dpi)) << dpi;
+    ExpectNoOverlaps(r, dpi);
+  }
+}
+
+TEST_F(LayoutTest, AnchoredEdgesKeepTheirDistanceToTheParent) {
+  struct Case {
+    Anchors anchors;
+    Rect expected;
+  } cases[] = {
+      {{true, true, false, false}, {10, 10, 50, 20}},
+      {{true, true, true, false}, {10, 10, 150, 20}},
+      {{false, true, true, false}, {110, 10, 50, 20}},
+      {{true, false, false, true}, {10, 60, 50, 20}},
+      {{true, true, true, true}, {10, 10, 150, 70}},
+      {{false, false, false, false}, {60, 35, 50, 20}},  // keeps its place relative to the centre
+  };
+  for (const Case& c : cases) {
+    Form form("form");
+    form.SetClientSize({200, 100});
+    Panel& panel = form.Add<Panel>("panel");
+    panel.SetBounds({10, 10, 50, 20});
+    panel.SetAnchors(c.anchors);
+    form.SetClientSize({300, 150});
+    EXPECT_EQ(panel.Bounds(), c.expected);
+  }
+
+  // An auto-sized label anchored on both sides stretches and keeps its text's height.
+  Form form("form");
+  form.SetClientSize({200, 100});
+  Label& label = form.Add<Label>("labelTotalProtection");
+  label.SetCaption("Test pending...");
+  label.SetAlignment(TextAlign::Center);
+  label.SetAnchors({true, true, true, false});
+  label.SetBounds({72, 48, 56, 10});
+  form.SetClientSize({400, 100});
+  EXPECT_EQ(label.Bounds(), (Rect{72, 48, 256, 15}));
+}
+
+TEST_F(LayoutTest, ConstraintsLimitTheLaidOutSize) {
+  Form form("form");
+  form.SetClientSize({300, 200});
+  Label& label = form.Add<Label>("label");
+  label.SetCaption("x");
+  label.SetConstraints({0, 30, 0, 0});
+  label.SetAlign(Align::Top);
+  Panel& client = form.Add<Panel>("client");
+  client.SetConstraints({0, 0, 100, 50});
+  client.SetAlign(Align::Client);
+  EXPECT_EQ(label.Height(), 30);
+  EXPECT_EQ(client.Bounds(), (Rect{0, 30, 100, 50}));
+  // A form's constraints hold its window.
+  form.SetConstraints({480, 360, 480, 360});
+  EXPECT_EQ(form.Width(), 480);
+  EXPECT_EQ(form.Height(), 360);
+}
+
+TEST_F(LayoutTest, AScrollBoxKnowsItsVerticalScrollRange) {
+  Form form("form");
+  form.SetClientSize({300, 200});
+  ScrollBox& box = form.Add<ScrollBox>("sb");
+  box.SetAlign(Align::Client);
+  box.SetChildSizing({16, 16, 16, 16});
+  std::vector<Panel*> panels;
+  for (int i = 0; i < 2; ++i) panels.push_back(&AddPanel(box, "p" + std::to_string(i), Align::Top, {0, 100 * i, 10, 50}));
+  EXPECT_EQ(box.VertScrollRange(), 16 + 50 + 16 + 50 + 16);
+  EXPECT_FALSE(box.VertScrollBarVisible());
+  EXPECT_EQ(panels[0]->Width(), 300 - 32);
+
+  for (int i = 2; i < 5; ++i) panels.push_back(&AddPanel(box, "p" + std::to_string(i), Align::Top, {0, 100 * i, 10, 50}));
+  EXPECT_EQ(box.VertScrollRange(), 16 + 5 * 50 + 4 * 16 + 16);
+  EXPECT_TRUE(box.VertScrollBarVisible());
+  EXPECT_EQ(panels[0]->Width(), 300 - 17 - 32);  // the bar takes its width
+  EXPECT_EQ(box.ClientSize(), (Size{283, 200}));
+  // The excess the main window grows by: range minus the box's height.
+  EXPECT_EQ(box.VertScrollRange() - box.Height(), 146);
+
+  box.SetVertScrollPosition(1000);
+  EXPECT_EQ(box.VertScrollPosition(), 146);
+  box.SetVertScrollPosition(-5);
+  EXPECT_EQ(box.VertScrollPosition(), 0);
+
+  for (const int dpi : kDpis) {
+    std::map<const Control*, LayoutResult> infos;
+    auto r = LayoutOf(form, dpi, &infos);
+    EXPECT_TRUE(infos[&box].vertScrollBar);
+    EXPECT_EQ(r[panels[4]].Bottom() + S(16, dpi), infos[&box].scrollRange) << dpi;
+    ExpectNoOverlaps(r, dpi);
+  }
+
+  // Hidden children take no range; an empty box has none.
+  for (Panel* p : panels) p->SetVisible(false);
+  EXPECT_EQ(box.VertScrollRange(), 0);
+  EXPECT_FALSE(box.VertScrollBarVisible());
+}
+
+TEST_F(LayoutTest, PagesFillThePageControlsDisplayArea) {
+  Form form("form");
+  form.SetClientSize({300, 200});
+  PageControl& pages = form.Add<PageControl>("pc");
+  pages.SetAlign(Align::Client);
+  TabSheet& a = pages.AddPage("a", "A");
+  TabSheet& b = pages.AddPage("b", "B");
+  Panel& onB = AddPanel(b, "onB", Align::Client, {});
+  EXPECT_EQ(a.Bounds(), (Rect{4, 25, 292, 171}));
+  EXPECT_EQ(b.Bounds(), a.Bounds());  // an inactive page is laid out too
+  EXPECT_EQ(onB.Bounds(), (Rect{0, 0, 292, 171}));
+  EXPECT_EQ(pages.ClientSize(), (Size{292, 171}));
+  for (const int dpi : kDpis) {
+    auto r = LayoutOf(form, dpi);
+    const int tabRow = FixedTextMeasurer::LineHeight(Font{}, dpi) + S(6, dpi);
+    EXPECT_EQ(r[&a], (Rect{S(4, dpi), tabRow + S(4, dpi), S(300, dpi) - 2 * S(4, dpi),
+                           S(200, dpi) - tabRow - 2 * S(4, dpi)}))
+        << dpi;
+  }
+}
+
+// The main window's frame: a page control above a row of buttons, a status panel, a scroll
+// box and a bottom row of buttons on the first page.
+TEST_F(LayoutTest, TheMainWindowLayoutScalesWithoutGapsOrOverlaps) {
+  Form form("main");
+  form.SetClientSize({537, 639});
+  form.SetChildSizing({8, 8, 8, 8});
+  PageControl& pages = form.Add<PageControl>("pcStillwater");
+  Panel& buttons = AddPanel(form, "panelButtons", Align::Bottom, {0, 600, 537, 10});
+  buttons.SetAutoSize(true);
+  buttons.SetChildSizing({0, 0, 8, 0});
+  Button& about = buttons.Add<Button>("bnAbout");
+  about.SetBounds({0, 0, 75, 25});
+  about.SetAlign(Align::Left);
+  Button& close = buttons.Add<Button>("bnClose");
+  close.SetBounds({400, 0, 75, 25});
+  close.SetBorderSpacing({0, 0, 0, 2, 0});
+  close.SetAlign(Align::Right);
+  pages.SetAlign(Align::Client);
+  TabSheet& protection = pages.AddPage("tabProtection", "&Protection");
+  Panel& status = AddPanel(protection, "panelStatus", Align::Top, {0, 0, 100, 64});
+  status.SetBorderSpacing({16, 0, 0, 0, 0});
+  Panel& row = AddPanel(protection, "panelButtonsProtection", Align::Bottom, {0, 500, 100, 10});
+  row.SetBorderSpacing({16, 0, 0, 0, 0});
+  row.SetAutoSize(true);
+  row.SetChildSizing({0, 0, 8, 0});
+  for (const char* name : {"bnOptions"}) {
+    Button& b = row.Add<Button>(name);
+    b.SetBounds({0, 0, 107, 25});
+    b.SetAlign(Align::Left);
+  }
+  Button& undo = row.Add<Button>("bnUndo");
+  undo.SetBounds({400, 0, 107, 25});
+  undo.SetAlign(Align::Right);
+  Button& immunize = row.Add<Button>("bnImmunize");
+  immunize.SetBounds({200, 0, 107, 25});
+  immunize.SetAlign(Align::Right);
+  ScrollBox& sb = protection.Add<ScrollBox>("sb");
+  sb.SetAlign(Align::Client);
+  sb.SetChildSizing({16, 16, 16, 16});
+  Image& computer = status.Add<Image>("imgComputer");
+  computer.SetBounds({0, 0, 64, 64});
+  computer.SetAlign(Align::Left);
+  Image& network = status.Add<Image>("imgNetwork");
+  network.SetBounds({0, 0, 64, 64});
+  network.SetAlign(Align::Right);
+  Shape& shape = status.Add<Shape>("shapeTotalStatus");
+  shape.SetBounds({72, 0, status.Width() - 144, 40});
+  shape.SetAnchors({true, true, true, false});
+  for (int i = 0; i < 12; ++i) {
+    ImmunizerFrame f(sb);
+    f.frame.SetName("frame" + std::to_string(i));
+  }
+
+  EXPECT_EQ(buttons.Bounds(), (Rect{8, 639 - 8 - 25, 521, 25}));
+  EXPECT_EQ(close.Bounds().Right(), 521 - 2);
+  EXPECT_EQ(pages.Bounds(), (Rect{8, 8, 521, 639 - 8 - 25 - 8 - 8}));
+  EXPECT_EQ(shape.Bounds(), (Rect{72, 0, status.Width() - 144, 40}));
+  EXPECT_EQ(immunize.Bounds().Right() + 8, undo.Left());
+  EXPECT_EQ(row.Height(), 25);
+  EXPECT_TRUE(sb.VertScrollBarVisible());
+
+  for (const int dpi : kDpis) {
+    auto r = LayoutOf(form, dpi);
+    const int width = S(537, dpi), height = S(639, dpi), eight = S(8, dpi), sixteen = S(16, dpi);
+    EXPECT_EQ(r[&pages].top, eight) << dpi;
+    EXPECT_EQ(r[&pages].Bottom() + eight, r[&buttons].top) << dpi;
+    EXPECT_EQ(r[&buttons].Bottom(), height - eight) << dpi;
+    EXPECT_EQ(r[&buttons].height, S(25, dpi)) << dpi;
+    EXPECT_EQ(r[&close].Right(), r[&buttons].width - S(2, dpi)) << dpi;
+    EXPECT_EQ(r[&pages].Right(), width - eight) << dpi;
+    const Rect page = r[&protection];
+    EXPECT_EQ(r[&status].top, sixteen) << dpi;
+    EXPECT_EQ(r[&sb].top, r[&status].Bottom() + sixteen) << dpi;
+    EXPECT_EQ(r[&row].top, r[&sb].Bottom() + sixteen) << dpi;
+    EXPECT_EQ(r[&row].Bottom(), page.height - sixteen) << dpi;
+    EXPECT_EQ(r[&network].Right(), r[&status].width) << dpi;
+    EXPECT_EQ(r[&shape].Right(), r[&status].width - S(72, dpi)) << dpi;
+    ExpectNoOverlaps(r, dpi);
+  }
+}
+
+}  // namespace
