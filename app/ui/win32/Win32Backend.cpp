@@ -18,22 +18,6 @@ COLORREF ResolveColor(Color color) {
 // The first line of a hint ("short|long": the short part shows).
 std::string ShortHint(const std::string& hint) { return hint.substr(0, hint.find('|')); }
 
-Button* FindButton(Container& container, bool cancel) {
-  for (int i = 0; i < container.ControlCount(); ++i) {
-    Control& child = container.GetControl(i);
-    if (auto* button = dynamic_cast<Button*>(&child)) {
-      if ((cancel ? button->IsCancel() : button->IsDefault()) && button->Showing() && button->Enabled()) return button;
-    } else if (auto* inner = dynamic_cast<Container*>(&child)) {
-      if (!inner->Visible()) continue;
-      if (auto* page = dynamic_cast<TabSheet*>(inner);
-          page && page->GetPageControl() && page->GetPageControl()->ActivePage() != page)
-        continue;
-      if (Button* found = FindButton(*inner, cancel)) return found;
-    }
-  }
-  return nullptr;
-}
-
 LRESULT CALLBACK ApplicationProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
   return DefWindowProcW(window, msg, wParam, lParam);
 }
@@ -170,7 +154,7 @@ void FormWindow::ClickDefault(bool cancel) {
       }
     }
   }
-  if (Button* button = FindButton(form_, cancel)) button->Click();
+  if (Button* button = cancel ? form_.CancelButton() : form_.DefaultButton()) button->Click();
 }
 
 void FormWindow::OnSize() {
@@ -744,6 +728,14 @@ void Win32Backend::ShowForm(Form& form) {
   LayoutForm(form);
   ShowWindow(window.Window(), SW_SHOW);
   SetForegroundWindow(window.Window());
+}
+
+bool Win32Backend::InsertSystemMenuItem(Form& form, int position, std::uint32_t id, const std::string& caption) {
+  FormWindow& window = EnsureFormWindow(form);
+  HMENU menu = window.Window() ? GetSystemMenu(window.Window(), FALSE) : nullptr;
+  if (!menu) return false;
+  if (caption == "-") return InsertMenuW(menu, static_cast<UINT>(position), MF_BYPOSITION | MF_SEPARATOR, id, nullptr) != FALSE;
+  return InsertMenuW(menu, static_cast<UINT>(position), MF_BYPOSITION | MF_STRING, id, Widen(caption).c_str()) != FALSE;
 }
 
 void Win32Backend::HideForm(Form& form) {

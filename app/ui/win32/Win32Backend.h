@@ -77,6 +77,7 @@ class Win32Backend : public Backend {
   Size NonClientSize(const Form& form) override;
   void ApplicationChanged(Application& application) override;
   void ControlDestroyed(const Control& control) override;
+  bool InsertSystemMenuItem(Form& form, int position, std::uint32_t id, const std::string& caption) override;
 
   // For the wrappers.
   HINSTANCE Instance() const { return instance_; }

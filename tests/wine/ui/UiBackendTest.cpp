@@ -227,6 +227,21 @@ class EveryControlForm : public ui::Form {
     }
   }
 
+ protected:
+  // Every message of the window comes through here.
+  void WndProc(ui::Message& message) override {
+    if (message.msg == ui::WM_SYSCOMMAND_ && message.wParam == kAboutCommand) {
+      lastSysCommand = static_cast<std::uint32_t>(message.wParam);
+      message.result = 0;
+      return;
+    }
+    ui::Form::WndProc(message);
+  }
+
+ public:
+  static constexpr std::uint32_t kAboutCommand = 0x0F10;
+
+  std::uint32_t lastSysCommand = 0;
   Counters& counters_;
   ui::Label* heading;
   ui::Panel* buttons;
@@ -300,6 +315,15 @@ TEST_F(Win32BackendTest, EveryControlKindIsARealControl) {
   // The hidden application window owns the form; the form alone is on the taskbar.
   EXPECT_EQ(GetWindow(Hwnd(f), GW_OWNER), reinterpret_cast<HWND>(ui::Application::Instance().Handle()));
   EXPECT_FALSE(IsWindowVisible(reinterpret_cast<HWND>(ui::Application::Instance().Handle())));
+  // A command of the system menu reaches the form's window procedure.
+  ASSERT_TRUE(f.InsertSystemMenuItem(0, EveryControlForm::kAboutCommand, "&About..."));
+  HMENU menu = GetSystemMenu(Hwnd(f), FALSE);
+  wchar_t text[32] = {};
+  GetMenuStringW(menu, 0, text, 32, MF_BYPOSITION);
+  EXPECT_STREQ(text, L"&About...");
+  EXPECT_EQ(GetMenuItemID(menu, 0), EveryControlForm::kAboutCommand);
+  SendMessageW(Hwnd(f), WM_SYSCOMMAND, EveryControlForm::kAboutCommand, 0);
+  EXPECT_EQ(f.lastSysCommand, EveryControlForm::kAboutCommand);
 }
 
 TEST_F(Win32BackendTest, TextsAndValuesReadBack) {
