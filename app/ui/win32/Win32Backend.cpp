@@ -127,6 +127,18 @@ void FormWindow::Update(Property what) {
     case Property::Color:
       InvalidateRect(hwnd_, nullptr, TRUE);
       break;
+    case Property::FormBorder: {
+      // The frame changes in place; the client area keeps its size.
+      const CreateParams params = form_.GetCreateParams();
+      const LONG_PTR keep = GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_VISIBLE;
+      SetWindowLongPtrW(hwnd_, GWL_STYLE, static_cast<LONG_PTR>(params.style & ~WS_VISIBLE) | keep);
+      const LONG_PTR app = GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) & WS_EX_APPWINDOW;
+      SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, static_cast<LONG_PTR>(params.exStyle) | app);
+      SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+                   SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+      ApplyClientSize();
+      break;
+    }
     default:
       break;
   }
@@ -611,6 +623,12 @@ void Win32Backend::LayoutForm(Form& form) {
         ShowWindow(wrapper->Window(), SW_HIDE);
     }
   } while (layoutAgain_);
+  // The focus does not stay on a window that went out of sight (a page turned away).
+  HWND focus = GetFocus();
+  if (focus && IsChild(window->Window(), focus) && !IsWindowVisible(focus)) {
+    HWND next = GetNextDlgTabItem(window->Window(), focus, FALSE);
+    ::SetFocus(next && IsWindowVisible(next) ? next : window->Window());
+  }
 }
 
 void Win32Backend::RefontForm(Form& form) {

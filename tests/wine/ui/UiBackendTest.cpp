@@ -410,7 +410,9 @@ TEST_F(Win32BackendTest, HiddenTabsAreLeftOutAndTabsSwitchPages) {
   EXPECT_EQ(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0), 3);
   EXPECT_TRUE(IsWindowVisible(Hwnd(*f.general)));
   EXPECT_FALSE(IsWindowVisible(Hwnd(*f.list)));
-  // The user picks the second tab (List: the hidden page has none).
+  // The user picks the second tab (List: the hidden page has none), the focus on a page
+  // that goes out of sight.
+  f.check->SetFocus();
   SendMessageW(tab, TCM_SETCURSEL, 1, 0);
   NMHDR header{tab, static_cast<UINT_PTR>(GetDlgCtrlID(tab)), static_cast<UINT>(TCN_SELCHANGE)};
   SendMessageW(GetParent(tab), WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
@@ -419,6 +421,7 @@ TEST_F(Win32BackendTest, HiddenTabsAreLeftOutAndTabsSwitchPages) {
   EXPECT_EQ(counters_.pageChanges, 1);
   EXPECT_TRUE(IsWindowVisible(Hwnd(*f.tree)));
   EXPECT_FALSE(IsWindowVisible(Hwnd(*f.general)));
+  EXPECT_TRUE(IsWindowVisible(GetFocus()));
   // The tree list: rows of the expanded nodes, check boxes where nodes have them.
   HWND lv = Hwnd(*f.tree);
   EXPECT_EQ(SendMessageW(lv, LVM_GETITEMCOUNT, 0, 0), 4);
