@@ -156,6 +156,9 @@ void NativeControl::Update(Property what) {
     case Property::Color:
       InvalidateRect(hwnd_, nullptr, TRUE);
       break;
+    case Property::BorderStyle:
+      SetStyleBit(WS_EX_CLIENTEDGE, BorderOf(control_) == BorderStyle::Single, true);
+      break;
     default:
       break;
   }
@@ -228,10 +231,6 @@ void ContainerWindow::Create(HWND parent, int id) {
 }
 
 void ContainerWindow::Update(Property what) {
-  if (what == Property::BorderStyle) {
-    SetStyleBit(WS_EX_CLIENTEDGE, BorderOf(control_) == BorderStyle::Single, true);
-    return;
-  }
   if (what == Property::TabStop || what == Property::Caption) return;  // no tab stop, no text
   NativeControl::Update(what);
 }
@@ -843,9 +842,6 @@ void MemoWindow::Update(Property what) {
     case Property::InnerBorder:
       ApplyDpi();
       break;
-    case Property::BorderStyle:
-      SetStyleBit(WS_EX_CLIENTEDGE, memo.GetBorderStyle() == BorderStyle::Single, true);
-      break;
     case Property::Caption:
       break;
     default:
@@ -953,9 +949,6 @@ void RichViewWindow::Update(Property what) {
     case Property::ScrollBars:
       SetStyleBit(WS_VSCROLL, (ScrollBarStyle(view.GetScrollBars()) & WS_VSCROLL) != 0);
       SetStyleBit(WS_HSCROLL, (ScrollBarStyle(view.GetScrollBars()) & WS_HSCROLL) != 0);
-      break;
-    case Property::BorderStyle:
-      SetStyleBit(WS_EX_CLIENTEDGE, view.GetBorderStyle() == BorderStyle::Single, true);
       break;
     case Property::Caption:
       break;
@@ -1166,9 +1159,6 @@ void TreeListWindow::Update(Property what) {
     case Property::FullRowSelect:
       SendMessageW(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
                    tree.FullRowSelect() ? LVS_EX_FULLROWSELECT : 0);
-      break;
-    case Property::BorderStyle:
-      SetStyleBit(WS_EX_CLIENTEDGE, tree.GetBorderStyle() == BorderStyle::Single, true);
       break;
     case Property::Caption:
       break;
