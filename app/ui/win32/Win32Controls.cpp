@@ -830,7 +830,8 @@ void MemoWindow::Update(Property what) {
   auto& memo = static_cast<Memo&>(control_);
   switch (what) {
     case Property::Lines:
-      SetWindowTextW(hwnd_, Widen(memo.Text()).c_str());
+      // What the user typed comes back as lines: the window has it already.
+      if (!typing_) SetWindowTextW(hwnd_, Widen(memo.Text()).c_str());
       break;
     case Property::ReadOnly:
       SendMessageW(hwnd_, EM_SETREADONLY, memo.ReadOnly(), 0);
@@ -854,6 +855,22 @@ Answer MemoWindow::OnCtlColor(HDC dc) {
   if (control_.GetColor().kind() == Color::Kind::Default && control_.GetFont().color.kind() == Color::Kind::Default)
     return {};
   return ColorAnswer(dc, true);
+}
+
+Answer MemoWindow::OnCommand(WORD code) {
+  if (code != EN_CHANGE || typing_) return {};
+  // The user's text goes back to the memo's lines.
+  const int length = GetWindowTextLengthW(hwnd_);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(hwnd_, text.data(), length + 1)));
+  auto& memo = static_cast<Memo&>(control_);
+  typing_ = true;
+  struct Done {
+    bool& flag;
+    ~Done() { flag = false; }
+  } done{typing_};
+  if (Narrow(text) != memo.Text()) memo.SetLines(SplitLines(Narrow(text)));
+  return {true, 0};
 }
 
 Answer MemoWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -1142,6 +1159,17 @@ void TreeListWindow::Populate() {
   filling_ = false;
 }
 
+void TreeListWindow::SelectRow(const TreeList::Node* node) {
+  const auto it = std::find(rows_.begin(), rows_.end(), node);
+  if (it == rows_.end()) return;
+  const int row = static_cast<int>(it - rows_.begin());
+  LVITEMW state{};
+  state.stateMask = LVIS_FOCUSED | LVIS_SELECTED;
+  state.state = LVIS_FOCUSED | LVIS_SELECTED;
+  SendMessageW(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
+  SendMessageW(hwnd_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+}
+
 void TreeListWindow::Update(Property what) {
   auto& tree = static_cast<TreeList&>(control_);
   switch (what) {
@@ -1192,11 +1220,27 @@ Answer TreeListWindow::OnNotify(NMHDR& header) {
     }
     return {true, 0};
   }
+  if (header.code == static_cast<UINT>(LVN_KEYDOWN)) {
+    // Right opens a node, Left closes it, as in a tree.
+    const WORD key = reinterpret_cast<NMLVKEYDOWN&>(header).wVKey;
+    const int row = static_cast<int>(SendMessageW(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    if ((key == VK_RIGHT || key == VK_LEFT) && row >= 0 && row < static_cast<int>(rows_.size())) {
+      TreeList::Node* node = rows_[static_cast<size_t>(row)];
+      if (!node->children.empty() && node->expanded != (key == VK_RIGHT)) {
+        tree.Expand(*node, key == VK_RIGHT);
+        SelectRow(node);
+      }
+    }
+    return {true, 0};
+  }
   if (header.code == static_cast<UINT>(NM_DBLCLK)) {
     auto& activate = reinterpret_cast<NMITEMACTIVATE&>(header);
     if (activate.iItem >= 0 && activate.iItem < static_cast<int>(rows_.size())) {
       TreeList::Node* node = rows_[static_cast<size_t>(activate.iItem)];
-      if (!node->children.empty()) tree.Expand(*node, !node->expanded);
+      if (!node->children.empty()) {
+        tree.Expand(*node, !node->expanded);
+        SelectRow(node);
+      }
       return {true, 0};
     }
   }

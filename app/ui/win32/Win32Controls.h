@@ -215,11 +215,13 @@ class MemoWindow : public NativeControl {
   void Update(Property what) override;
   void ApplyDpi() override;
   Answer OnCtlColor(HDC dc) override;
+  Answer OnCommand(WORD code) override;
   Answer OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
   DWORD MemoStyle() const;
   void Recreate();
+  bool typing_ = false;
 };
 
 class RichViewWindow : public NativeControl {
@@ -258,6 +260,7 @@ class TreeListWindow : public NativeControl {
 
  private:
   void Populate();
+  void SelectRow(const TreeList::Node* node);
   void ApplyColumns();
   void ApplyImages();
   std::vector<TreeList::Node*> rows_;

@@ -339,6 +339,10 @@ TEST_F(Win32BackendTest, TextsAndValuesReadBack) {
   EXPECT_EQ(TextOf(Hwnd(*f.heading)), L"Changed");
   f.memo->AddLine("Fourth");
   EXPECT_EQ(TextOf(Hwnd(*f.memo)), L"First line\r\nSecond line\r\nThird line\r\nFourth");
+  // What is typed comes back as lines.
+  SendMessageW(Hwnd(*f.memo), EM_SETSEL, 0, -1);
+  SendMessageW(Hwnd(*f.memo), EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L"Typed\r\nover"));
+  EXPECT_EQ(f.memo->Lines(), (std::vector<std::string>{"Typed", "over"}));
   // A 64-bit range: the bar shows the same fraction.
   PBRANGE range{};
   SendMessageW(Hwnd(*f.progress), PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
@@ -431,6 +435,18 @@ TEST_F(Win32BackendTest, HiddenTabsAreLeftOutAndTabsSwitchPages) {
   tick.stateMask = LVIS_STATEIMAGEMASK;
   tick.state = INDEXTOSTATEIMAGEMASK(2);
   SendMessageW(lv, LVM_SETITEMSTATE, 2, reinterpret_cast<LPARAM>(&tick));
+  EXPECT_TRUE(f.tree->Roots()[0]->children[1]->checked);
+  // Left closes the node, Right opens it again.
+  SetFocus(lv);
+  LVITEMW focus{};
+  focus.stateMask = LVIS_FOCUSED | LVIS_SELECTED;
+  focus.state = LVIS_FOCUSED | LVIS_SELECTED;
+  SendMessageW(lv, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&focus));
+  PressKey(VK_LEFT);
+  EXPECT_FALSE(f.tree->Roots()[0]->expanded);
+  EXPECT_EQ(SendMessageW(lv, LVM_GETITEMCOUNT, 0, 0), 2);
+  PressKey(VK_RIGHT);
+  EXPECT_EQ(SendMessageW(lv, LVM_GETITEMCOUNT, 0, 0), 4);
   EXPECT_TRUE(f.tree->Roots()[0]->children[1]->checked);
   // Showing the hidden tab puts it back in the strip, in page order.
   f.hidden->SetTabVisible(true);
