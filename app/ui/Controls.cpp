@@ -198,9 +198,7 @@ Control::~Control() { CurrentBackend().ControlDestroyed(*this); }
 const std::string& Control::Name() const { return state_->name; }
 
 void Control::SetName(std::string name) {
-  if (state_->name == name) return;
-  state_->name = std::move(name);
-  Changed(Property::Name);
+  if (detail::Update(state_->name, std::move(name))) Changed(Property::Name);
 }
 
 Container* Control::Parent() const { return state_->parent; }
@@ -217,9 +215,7 @@ Form* Control::ParentForm() const {
 const std::string& Control::Caption() const { return state_->caption; }
 
 void Control::SetCaption(std::string caption) {
-  if (state_->caption == caption) return;
-  state_->caption = std::move(caption);
-  Changed(Property::Caption);
+  if (detail::Update(state_->caption, std::move(caption))) Changed(Property::Caption);
 }
 
 bool Control::Visible() const { return state_->visible; }
@@ -230,9 +226,7 @@ void Control::SetVisible(bool visible) {
     else form->Hide();
     return;
   }
-  if (state_->visible == visible) return;
-  state_->visible = visible;
-  Changed(Property::Visible);
+  if (detail::Update(state_->visible, visible)) Changed(Property::Visible);
 }
 
 bool Control::Showing() const {
@@ -248,25 +242,19 @@ bool Control::Showing() const {
 bool Control::Enabled() const { return state_->enabled; }
 
 void Control::SetEnabled(bool enabled) {
-  if (state_->enabled == enabled) return;
-  state_->enabled = enabled;
-  Changed(Property::Enabled);
+  if (detail::Update(state_->enabled, enabled)) Changed(Property::Enabled);
 }
 
 const std::string& Control::Hint() const { return state_->hint; }
 
 void Control::SetHint(std::string hint) {
-  if (state_->hint == hint) return;
-  state_->hint = std::move(hint);
-  Changed(Property::Hint);
+  if (detail::Update(state_->hint, std::move(hint))) Changed(Property::Hint);
 }
 
 bool Control::ShowHint() const { return state_->showHint; }
 
 void Control::SetShowHint(bool show) {
-  if (state_->showHint == show) return;
-  state_->showHint = show;
-  Changed(Property::Hint);
+  if (detail::Update(state_->showHint, show)) Changed(Property::Hint);
 }
 
 const Font& Control::GetFont() const {
@@ -286,9 +274,7 @@ void Control::SetFont(Font font) {
 Color Control::GetColor() const { return state_->color; }
 
 void Control::SetColor(Color color) {
-  if (state_->color == color) return;
-  state_->color = color;
-  Changed(Property::Color);
+  if (detail::Update(state_->color, color)) Changed(Property::Color);
 }
 
 Rect Control::Bounds() const {
@@ -386,17 +372,13 @@ void Control::SetAnchors(Anchors anchors) {
 const BorderSpacing& Control::GetBorderSpacing() const { return state_->spacing; }
 
 void Control::SetBorderSpacing(BorderSpacing spacing) {
-  if (state_->spacing == spacing) return;
-  state_->spacing = spacing;
-  Changed(Property::BorderSpacing);
+  if (detail::Update(state_->spacing, spacing)) Changed(Property::BorderSpacing);
 }
 
 bool Control::AutoSize() const { return state_->autoSize; }
 
 void Control::SetAutoSize(bool autoSize) {
-  if (state_->autoSize == autoSize) return;
-  state_->autoSize = autoSize;
-  Changed(Property::AutoSize);
+  if (detail::Update(state_->autoSize, autoSize)) Changed(Property::AutoSize);
 }
 
 const SizeConstraints& Control::Constraints() const { return state_->constraints; }
@@ -412,9 +394,7 @@ void Control::SetConstraints(SizeConstraints constraints) {
 bool Control::TabStop() const { return state_->tabStop; }
 
 void Control::SetTabStop(bool tabStop) {
-  if (state_->tabStop == tabStop) return;
-  state_->tabStop = tabStop;
-  Changed(Property::TabStop);
+  if (detail::Update(state_->tabStop, tabStop)) Changed(Property::TabStop);
 }
 
 void Control::SetFocus() { CurrentBackend().SetFocus(*this); }
@@ -526,9 +506,7 @@ Control* Container::FindControl(const std::string& name) const {
 const ChildSizing& Container::GetChildSizing() const { return children_->sizing; }
 
 void Container::SetChildSizing(ChildSizing sizing) {
-  if (children_->sizing == sizing) return;
-  children_->sizing = sizing;
-  Changed(Property::ChildSizing);
+  if (detail::Update(children_->sizing, sizing)) Changed(Property::ChildSizing);
 }
 
 Size Container::ClientSize() const {
@@ -558,9 +536,7 @@ Panel::Panel(std::string name) : Container(std::move(name)) {}
 BorderStyle Panel::GetBorderStyle() const { return border_; }
 
 void Panel::SetBorderStyle(BorderStyle style) {
-  if (border_ == style) return;
-  border_ = style;
-  Changed(Property::BorderStyle);
+  if (detail::Update(border_, style)) Changed(Property::BorderStyle);
 }
 
 ScrollBox::ScrollBox(std::string name) : Container(std::move(name)) {}
@@ -568,9 +544,7 @@ ScrollBox::ScrollBox(std::string name) : Container(std::move(name)) {}
 BorderStyle ScrollBox::GetBorderStyle() const { return border_; }
 
 void ScrollBox::SetBorderStyle(BorderStyle style) {
-  if (border_ == style) return;
-  border_ = style;
-  Changed(Property::BorderStyle);
+  if (detail::Update(border_, style)) Changed(Property::BorderStyle);
 }
 
 int ScrollBox::VertScrollRange() const {
@@ -583,9 +557,7 @@ int ScrollBox::VertScrollPosition() const { return position_; }
 void ScrollBox::SetVertScrollPosition(int position) {
   const int limit = std::max(0, VertScrollRange() - ClientSize().height);
   position = std::clamp(position, 0, limit);
-  if (position_ == position) return;
-  position_ = position;
-  Changed(Property::ScrollPosition);
+  if (detail::Update(position_, position)) Changed(Property::ScrollPosition);
 }
 
 bool ScrollBox::VertScrollBarVisible() const {
@@ -621,9 +593,7 @@ TabSheet* PageControl::ActivePage() const { return active_; }
 
 void PageControl::SetActivePage(TabSheet* page) {
   if (page && page->Parent() != this) return;
-  if (active_ == page) return;
-  active_ = page;
-  Changed(Property::ActivePage);
+  if (detail::Update(active_, page)) Changed(Property::ActivePage);
 }
 
 int PageControl::ActivePageIndex() const { return active_ ? active_->PageIndex() : -1; }
@@ -655,8 +625,7 @@ int TabSheet::PageIndex() const {
 bool TabSheet::TabVisible() const { return tabVisible_; }
 
 void TabSheet::SetTabVisible(bool visible) {
-  if (tabVisible_ == visible) return;
-  tabVisible_ = visible;
+  if (!detail::Update(tabVisible_, visible)) return;
   Changed(Property::TabVisible);
   PageControl* pages = GetPageControl();
   if (pages && !visible && pages->ActivePage() == this) {
@@ -698,33 +667,25 @@ Action* Button::GetAction() const { return action_; }
 PopupMenu* Button::GetPopupMenu() const { return popup_; }
 
 void Button::SetPopupMenu(PopupMenu* menu) {
-  if (popup_ == menu) return;
-  popup_ = menu;
-  Changed(Property::PopupMenu);
+  if (detail::Update(popup_, menu)) Changed(Property::PopupMenu);
 }
 
 bool Button::IsDefault() const { return default_; }
 
 void Button::SetDefault(bool isDefault) {
-  if (default_ == isDefault) return;
-  default_ = isDefault;
-  Changed(Property::Default);
+  if (detail::Update(default_, isDefault)) Changed(Property::Default);
 }
 
 bool Button::IsCancel() const { return cancel_; }
 
 void Button::SetCancel(bool isCancel) {
-  if (cancel_ == isCancel) return;
-  cancel_ = isCancel;
-  Changed(Property::Cancel);
+  if (detail::Update(cancel_, isCancel)) Changed(Property::Cancel);
 }
 
 ModalResult Button::GetModalResult() const { return modalResult_; }
 
 void Button::SetModalResult(ModalResult result) {
-  if (modalResult_ == result) return;
-  modalResult_ = result;
-  Changed(Property::ModalResult);
+  if (detail::Update(modalResult_, result)) Changed(Property::ModalResult);
 }
 
 void Button::Click() {
@@ -744,8 +705,7 @@ CheckBox::CheckBox(std::string name) : Control(std::move(name)) { SetTabStop(tru
 bool CheckBox::Checked() const { return checked_; }
 
 void CheckBox::SetChecked(bool checked) {
-  if (checked_ == checked) return;
-  checked_ = checked;
+  if (!detail::Update(checked_, checked)) return;
   Changed(Property::Checked);
   if (onChange) {
     auto handler = onChange;
@@ -760,25 +720,19 @@ Label::Label(std::string name) : Control(std::move(name)) { SetAutoSize(true); }
 TextAlign Label::Alignment() const { return alignment_; }
 
 void Label::SetAlignment(TextAlign alignment) {
-  if (alignment_ == alignment) return;
-  alignment_ = alignment;
-  Changed(Property::TextAlignment);
+  if (detail::Update(alignment_, alignment)) Changed(Property::TextAlignment);
 }
 
 TextLayout Label::Layout() const { return layout_; }
 
 void Label::SetLayout(TextLayout layout) {
-  if (layout_ == layout) return;
-  layout_ = layout;
-  Changed(Property::TextLayout);
+  if (detail::Update(layout_, layout)) Changed(Property::TextLayout);
 }
 
 bool Label::WordWrap() const { return wordWrap_; }
 
 void Label::SetWordWrap(bool wrap) {
-  if (wordWrap_ == wrap) return;
-  wordWrap_ = wrap;
-  Changed(Property::WordWrap);
+  if (detail::Update(wordWrap_, wrap)) Changed(Property::WordWrap);
 }
 
 int Label::TextHeight(const std::string& text) const {
@@ -809,9 +763,7 @@ bool Image::IsApplicationIcon() const { return applicationIcon_; }
 bool Image::Center() const { return center_; }
 
 void Image::SetCenter(bool center) {
-  if (center_ == center) return;
-  center_ = center;
-  Changed(Property::ImageCenter);
+  if (detail::Update(center_, center)) Changed(Property::ImageCenter);
 }
 
 Shape::Shape(std::string name) : Control(std::move(name)) {}
@@ -819,33 +771,25 @@ Shape::Shape(std::string name) : Control(std::move(name)) {}
 ShapeKind Shape::Kind() const { return kind_; }
 
 void Shape::SetKind(ShapeKind kind) {
-  if (kind_ == kind) return;
-  kind_ = kind;
-  Changed(Property::ShapeStyle);
+  if (detail::Update(kind_, kind)) Changed(Property::ShapeStyle);
 }
 
 bool Shape::PenVisible() const { return penVisible_; }
 
 void Shape::SetPenVisible(bool visible) {
-  if (penVisible_ == visible) return;
-  penVisible_ = visible;
-  Changed(Property::ShapeStyle);
+  if (detail::Update(penVisible_, visible)) Changed(Property::ShapeStyle);
 }
 
 Color Shape::BrushColor() const { return brushColor_; }
 
 void Shape::SetBrushColor(Color color) {
-  if (brushColor_ == color) return;
-  brushColor_ = color;
-  Changed(Property::ShapeStyle);
+  if (detail::Update(brushColor_, color)) Changed(Property::ShapeStyle);
 }
 
 BrushStyle Shape::GetBrushStyle() const { return brushStyle_; }
 
 void Shape::SetBrushStyle(BrushStyle style) {
-  if (brushStyle_ == style) return;
-  brushStyle_ = style;
-  Changed(Property::ShapeStyle);
+  if (detail::Update(brushStyle_, style)) Changed(Property::ShapeStyle);
 }
 
 Memo::Memo(std::string name) : Control(std::move(name)) { SetTabStop(true); }
@@ -892,41 +836,31 @@ std::string Memo::Text() const {
 bool Memo::ReadOnly() const { return readOnly_; }
 
 void Memo::SetReadOnly(bool readOnly) {
-  if (readOnly_ == readOnly) return;
-  readOnly_ = readOnly;
-  Changed(Property::ReadOnly);
+  if (detail::Update(readOnly_, readOnly)) Changed(Property::ReadOnly);
 }
 
 BorderStyle Memo::GetBorderStyle() const { return border_; }
 
 void Memo::SetBorderStyle(BorderStyle style) {
-  if (border_ == style) return;
-  border_ = style;
-  Changed(Property::BorderStyle);
+  if (detail::Update(border_, style)) Changed(Property::BorderStyle);
 }
 
 ScrollBars Memo::GetScrollBars() const { return scrollBars_; }
 
 void Memo::SetScrollBars(ScrollBars bars) {
-  if (scrollBars_ == bars) return;
-  scrollBars_ = bars;
-  Changed(Property::ScrollBars);
+  if (detail::Update(scrollBars_, bars)) Changed(Property::ScrollBars);
 }
 
 bool Memo::WordWrap() const { return wordWrap_; }
 
 void Memo::SetWordWrap(bool wrap) {
-  if (wordWrap_ == wrap) return;
-  wordWrap_ = wrap;
-  Changed(Property::WordWrap);
+  if (detail::Update(wordWrap_, wrap)) Changed(Property::WordWrap);
 }
 
 int Memo::InnerBorder() const { return innerBorder_; }
 
 void Memo::SetInnerBorder(int pixels) {
-  if (innerBorder_ == pixels) return;
-  innerBorder_ = pixels;
-  Changed(Property::InnerBorder);
+  if (detail::Update(innerBorder_, pixels)) Changed(Property::InnerBorder);
 }
 
 RichView::RichView(std::string name) : Control(std::move(name)) { SetTabStop(true); }
@@ -941,25 +875,19 @@ const std::string& RichView::RichText() const { return rtf_; }
 bool RichView::ReadOnly() const { return readOnly_; }
 
 void RichView::SetReadOnly(bool readOnly) {
-  if (readOnly_ == readOnly) return;
-  readOnly_ = readOnly;
-  Changed(Property::ReadOnly);
+  if (detail::Update(readOnly_, readOnly)) Changed(Property::ReadOnly);
 }
 
 BorderStyle RichView::GetBorderStyle() const { return border_; }
 
 void RichView::SetBorderStyle(BorderStyle style) {
-  if (border_ == style) return;
-  border_ = style;
-  Changed(Property::BorderStyle);
+  if (detail::Update(border_, style)) Changed(Property::BorderStyle);
 }
 
 ScrollBars RichView::GetScrollBars() const { return scrollBars_; }
 
 void RichView::SetScrollBars(ScrollBars bars) {
-  if (scrollBars_ == bars) return;
-  scrollBars_ = bars;
-  Changed(Property::ScrollBars);
+  if (detail::Update(scrollBars_, bars)) Changed(Property::ScrollBars);
 }
 
 ProgressBar::ProgressBar(std::string name) : Control(std::move(name)) {}
@@ -986,17 +914,13 @@ void ProgressBar::SetMax(std::int64_t v) {
 
 void ProgressBar::SetPosition(std::int64_t v) {
   v = std::clamp(v, min_, max_);
-  if (position_ == v) return;
-  position_ = v;
-  Changed(Property::Position);
+  if (detail::Update(position_, v)) Changed(Property::Position);
 }
 
 ProgressState ProgressBar::State() const { return state_; }
 
 void ProgressBar::SetState(ProgressState state) {
-  if (state_ == state) return;
-  state_ = state;
-  Changed(Property::ProgressState);
+  if (detail::Update(state_, state)) Changed(Property::ProgressState);
 }
 
 void ProgressBar::Repaint() { CurrentBackend().RepaintNow(*this); }
@@ -1035,9 +959,7 @@ void TreeList::SetCheckBox(Node& node, bool hasCheckBox) {
 }
 
 void TreeList::SetFullRowSelect(bool fullRow) {
-  if (fullRowSelect_ == fullRow) return;
-  fullRowSelect_ = fullRow;
-  Changed(Property::FullRowSelect);
+  if (detail::Update(fullRowSelect_, fullRow)) Changed(Property::FullRowSelect);
 }
 
 bool TreeList::FullRowSelect() const { return fullRowSelect_; }
@@ -1052,9 +974,7 @@ const std::vector<std::string>& TreeList::Images() const { return images_; }
 BorderStyle TreeList::GetBorderStyle() const { return border_; }
 
 void TreeList::SetBorderStyle(BorderStyle style) {
-  if (border_ == style) return;
-  border_ = style;
-  Changed(Property::BorderStyle);
+  if (detail::Update(border_, style)) Changed(Property::BorderStyle);
 }
 
 std::string TreeList::CellText(const Node& node, int column) const {

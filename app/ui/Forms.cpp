@@ -65,12 +65,8 @@ Form::Form(std::string name) : Container(std::move(name)), form_(std::make_uniqu
 }
 
 Form::~Form() {
-  if (onDestroy) {
-    auto handler = onDestroy;
-    Application::Instance().Guard(handler);
-  }
+  DoDestroy();
   Application::Instance().FormDestroyed(*this);
-  CurrentBackend().DestroyForm(*this);
 }
 
 void Form::SetClientSize(Size size) {
@@ -91,20 +87,33 @@ void Form::DoCreate() {
   }
 }
 
+void Form::DoDestroy() {
+  if (form_->destroyed) return;
+  form_->destroyed = true;
+  if (onDestroy) {
+    auto handler = onDestroy;
+    Application::Instance().Guard(handler);
+  }
+  // The window goes while the form is whole (its last messages reach the derived form).
+  CurrentBackend().DestroyForm(*this);
+}
+
+void FormDeleter::operator()(Form* form) const {
+  if (!form) return;
+  form->DoDestroy();
+  delete form;
+}
+
 FormPosition Form::Position() const { return form_->position; }
 
 void Form::SetPosition(FormPosition position) {
-  if (form_->position == position) return;
-  form_->position = position;
-  Changed(Property::FormPosition);
+  if (detail::Update(form_->position, position)) Changed(Property::FormPosition);
 }
 
 FormBorder Form::Border() const { return form_->border; }
 
 void Form::SetBorder(FormBorder border) {
-  if (form_->border == border) return;
-  form_->border = border;
-  Changed(Property::FormBorder);
+  if (detail::Update(form_->border, border)) Changed(Property::FormBorder);
 }
 
 namespace {
@@ -377,6 +386,7 @@ void Application::DestroyForms() {
   while (!state_->forms.empty()) {
     std::unique_ptr<Form> form = std::move(state_->forms.back());
     state_->forms.pop_back();
+    form->DoDestroy();
     form.reset();
   }
   state_->mainForm = nullptr;

@@ -299,7 +299,9 @@ class Control {
   void SetBorderSpacing(BorderSpacing spacing);
   // An auto-sized control takes the size of its content: a label its text (its height only
   // when word-wrapped or aligned top/bottom), a container its children, a check box or button
-  // its caption.
+  // its caption (a button: the text + 16 wide and + 10 high; a check box: a box of 17, 4,
+  // then the text; scaled to the layout's DPI). A control anchored left and right still
+  // stretches; an aligned one keeps the size its edge gives it.
   bool AutoSize() const;
   void SetAutoSize(bool autoSize);
   const SizeConstraints& Constraints() const;
@@ -764,6 +766,9 @@ class Form : public Container {
   // failing creation handler is reported and the form still exists). CreateForm and NewForm
   // call it once after construction.
   void DoCreate();
+  // Raises onDestroy once (exceptions go to Application::HandleException), then destroys
+  // the window (the backend's DestroyForm); the controls stay until the form is deleted.
+  void DoDestroy();
   FormPosition Position() const;
   void SetPosition(FormPosition position);
   FormBorder Border() const;
@@ -815,7 +820,12 @@ class Form : public Container {
   std::function<void()> onCreate;   // raised by the application after construction
   std::function<void()> onShow;     // each time the form is made visible
   std::function<void()> onClose;    // when the form closes
-  std::function<void()> onDestroy;  // before the controls are destroyed
+  // Before the form and its controls are destroyed: raised by DoDestroy, which the
+  // application (for its forms) and FormPtr (for NewForm's) call before deleting the form.
+  // A form destroyed otherwise raises it from ~Form, when the derived form's own members
+  // are gone already; a derived form whose handler uses them calls DoDestroy() first thing
+  // in its destructor.
+  std::function<void()> onDestroy;
   std::function<void()> onPaint;
 
  protected:
@@ -841,11 +851,18 @@ class Form : public Container {
   std::unique_ptr<FormState> form_;
 };
 
+// Deletes a form after raising its onDestroy (while the whole form still exists).
+struct FormDeleter {
+  void operator()(Form* form) const;
+};
+template <class F>
+using FormPtr = std::unique_ptr<F, FormDeleter>;
+
 // Makes a form that the caller owns (a dialog shown once, for instance) and raises its
 // onCreate, as Application::CreateForm does for the forms the application owns.
 template <class F, class... Args>
-std::unique_ptr<F> NewForm(Args&&... args) {
-  auto form = std::make_unique<F>(std::forward<Args>(args)...);
+FormPtr<F> NewForm(Args&&... args) {
+  FormPtr<F> form(new F(std::forward<Args>(args)...));
   form->DoCreate();
   return form;
 }

@@ -51,11 +51,20 @@ struct Form::FormState {
   bool windowMade = false;
   bool positioned = false;
   bool created = false;
+  bool destroyed = false;
   std::vector<std::unique_ptr<Action>> actions;
   std::vector<std::unique_ptr<PopupMenu>> menus;
 };
 
 namespace detail {
+
+// Sets field to value; true when that changed it (the setters tell the backend only then).
+template <class T, class U>
+bool Update(T& field, U&& value) {
+  if (field == value) return false;
+  field = std::forward<U>(value);
+  return true;
+}
 
 // Counts the backends installed (caches made for one backend are dropped with it).
 int BackendGeneration();

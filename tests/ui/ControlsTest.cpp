@@ -17,9 +17,9 @@ using headless::HeadlessBackend;
 using headless::ScopedHeadlessBackend;
 using Kind = HeadlessBackend::Event::Kind;
 
-class ControlsTest : public ::testing::Test {
+class UiControlsTest : public ::testing::Test {
  protected:
-  ControlsTest() {
+  UiControlsTest() {
     form_.SetClientSize({300, 200});
   }
   ScopedHeadlessBackend backend_;
@@ -27,7 +27,7 @@ class ControlsTest : public ::testing::Test {
   std::vector<std::string> log_;
 };
 
-TEST_F(ControlsTest, AClickRunsOnClickElseTheActionThenSetsTheModalResult) {
+TEST_F(UiControlsTest, AClickRunsOnClickElseTheActionThenSetsTheModalResult) {
   Action& action = form_.AddAction("aGo", "&Go");
   action.onExecute = [&] { log_.push_back("action"); };
   Button& button = form_.Add<Button>("bn");
@@ -57,7 +57,7 @@ TEST_F(ControlsTest, AClickRunsOnClickElseTheActionThenSetsTheModalResult) {
   EXPECT_FALSE(backend_->UserClick(button));
 }
 
-TEST_F(ControlsTest, AButtonCarryingAnActionShowsAndFollowsItsCaption) {
+TEST_F(UiControlsTest, AButtonCarryingAnActionShowsAndFollowsItsCaption) {
   Action& show = form_.AddAction("aShowOptions", "Show options");
   Action& hide = form_.AddAction("aHideOptions", "Hide options");
   Button& button = form_.Add<Button>("bnOptions");
@@ -83,7 +83,7 @@ TEST_F(ControlsTest, AButtonCarryingAnActionShowsAndFollowsItsCaption) {
   EXPECT_EQ(button.GetAction(), nullptr);
 }
 
-TEST_F(ControlsTest, ACheckBoxReportsOnlyRealChanges) {
+TEST_F(UiControlsTest, ACheckBoxReportsOnlyRealChanges) {
   CheckBox& box = form_.Add<CheckBox>("cb");
   int changes = 0;
   box.onChange = [&] { ++changes; };
@@ -101,7 +101,7 @@ TEST_F(ControlsTest, ACheckBoxReportsOnlyRealChanges) {
   EXPECT_EQ(changes, 2);
 }
 
-TEST_F(ControlsTest, APopupMenuRunsTheChosenItem) {
+TEST_F(UiControlsTest, APopupMenuRunsTheChosenItem) {
   Action& selectAll = form_.AddAction("aSelectAll", "Select all");
   selectAll.onExecute = [&] { log_.push_back("select all"); };
   PopupMenu& menu = form_.AddPopupMenu("popupOptions");
@@ -125,7 +125,7 @@ TEST_F(ControlsTest, APopupMenuRunsTheChosenItem) {
   EXPECT_EQ(menu.Find("miDeselectAll"), &deselect);
 }
 
-TEST_F(ControlsTest, PagesWithHiddenTabs) {
+TEST_F(UiControlsTest, PagesWithHiddenTabs) {
   PageControl& pages = form_.Add<PageControl>("pc");
   int changes = 0;
   pages.onChange = [&] { ++changes; };
@@ -161,7 +161,7 @@ TEST_F(ControlsTest, PagesWithHiddenTabs) {
   EXPECT_EQ(changes, 1);  // only the user's choice raises onChange
 }
 
-TEST_F(ControlsTest, TheBackendIsToldEveryChange) {
+TEST_F(UiControlsTest, TheBackendIsToldEveryChange) {
   Panel& panel = form_.Add<Panel>("panel");
   panel.SetAlign(Align::Top);
   Label& label = panel.Add<Label>("label");
@@ -188,6 +188,17 @@ TEST_F(ControlsTest, TheBackendIsToldEveryChange) {
   EXPECT_EQ(form_.FindControl("later"), nullptr);
   EXPECT_EQ(form_.FindControl("label"), &label);
 
+  // A frame built apart and then placed is told once, with what it holds.
+  auto built = std::make_unique<Frame>("FrameTWindows10TelemetryHostsImmunization");
+  Label& inside = built->Add<Label>("inside");
+  Frame& frame = static_cast<Frame&>(panel.Adopt(std::move(built)));
+  EXPECT_EQ(backend_->CountEvents(Kind::Added, &frame), 1);
+  EXPECT_NE(inside.Handle(), 0u);
+  EXPECT_EQ(inside.ParentForm(), &form_);
+  backend_->events.clear();
+  panel.Remove(frame);
+  EXPECT_EQ(backend_->CountEvents(Kind::Removing), 1);
+
   // A batch lays the shown form out once, at its end; asking for a place still lays it out.
   Label& other = panel.Add<Label>("other");
   backend_->events.clear();
@@ -211,7 +222,7 @@ TEST_F(ControlsTest, TheBackendIsToldEveryChange) {
   EXPECT_TRUE(backend_->WasChanged(label, Property::Font));
 }
 
-TEST_F(ControlsTest, MemoLinesProgressAndTree) {
+TEST_F(UiControlsTest, MemoLinesProgressAndTree) {
   Memo& memo = form_.Add<Memo>("memo");
   memo.AddLine("[i] one");
   memo.AddLine("two\r\nthree\nfour");

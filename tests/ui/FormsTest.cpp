@@ -26,7 +26,7 @@ class RecordingForm : public Form {
     onDestroy = [this] { log_.push_back("onDestroy"); };
     onCreate = [this] { log_.push_back("onCreate"); };
   }
-  CreateParams params;
+  ~RecordingForm() override { DoDestroy(); }  // its handler writes to a member
 
  protected:
   void WndProc(Message& message) override {
@@ -42,14 +42,14 @@ class RecordingForm : public Form {
   std::vector<std::string>& log_;
 };
 
-class FormsTest : public ::testing::Test {
+class UiFormsTest : public ::testing::Test {
  protected:
   ScopedHeadlessBackend backend_;
   std::vector<std::string> log_;
   Application& app_ = Application::Instance();
 };
 
-TEST_F(FormsTest, ShowRaisesOnShowThenActivatesAndPaintsThroughTheWindowProcedure) {
+TEST_F(UiFormsTest, ShowRaisesOnShowThenActivatesAndPaintsThroughTheWindowProcedure) {
   RecordingForm form(log_);
   form.Show();
   EXPECT_EQ(log_, (std::vector<std::string>{"onShow", "msg 6 visible", "msg 15 visible", "onPaint"}));
@@ -79,7 +79,10 @@ TEST_F(FormsTest, ShowRaisesOnShowThenActivatesAndPaintsThroughTheWindowProcedur
   EXPECT_FALSE(form.Visible());
 }
 
-TEST_F(FormsTest, AModalFormRunsUntilItHasAResult) {
+TEST_F(UiFormsTest, AModalFormRunsUntilItHasAResult) {
+  Form& main = app_.CreateForm<Form>("main");
+  Button& onMain = main.Add<Button>("onMain");
+  main.Show();
   Form dialog("dlgAbout");
   dialog.SetBorder(FormBorder::Dialog);
   Button& ok = dialog.Add<Button>("bnOk");
@@ -93,6 +96,7 @@ TEST_F(FormsTest, AModalFormRunsUntilItHasAResult) {
     EXPECT_TRUE(form.Visible());
     EXPECT_EQ(app_.ActiveForm(), &dialog);
     MessageDlg("inside", DialogType::Information, DialogButtons::Ok);
+    EXPECT_FALSE(backend_->UserClick(onMain));  // the other forms are disabled
     EXPECT_TRUE(backend_->UserClick(ok));
   };
   EXPECT_EQ(dialog.ShowModal(), ModalResult::Ok);
@@ -111,10 +115,11 @@ TEST_F(FormsTest, AModalFormRunsUntilItHasAResult) {
   backend_->onModal = [](Form& form) { form.SetModalResult(ModalResult::Yes); };
   EXPECT_EQ(dialog.ShowModal(), ModalResult::Yes);
   EXPECT_EQ(backend_->modalForms.size(), 4u);
-  EXPECT_EQ(app_.ActiveForm(), nullptr);
+  EXPECT_EQ(app_.ActiveForm(), &main);
+  EXPECT_TRUE(backend_->UserClick(onMain));
 }
 
-TEST_F(FormsTest, TheApplicationRunsUntilTheMainFormCloses) {
+TEST_F(UiFormsTest, TheApplicationRunsUntilTheMainFormCloses) {
   app_.SetTitle("Tolvex Quietmark");
   EXPECT_EQ(app_.Handle(), 0u);
   app_.Initialize();
@@ -143,7 +148,7 @@ TEST_F(FormsTest, TheApplicationRunsUntilTheMainFormCloses) {
                                             "onDestroy"}));
 }
 
-TEST_F(FormsTest, TheMessageLoopEndsAsAUserClosingTheMainFormWhenNothingIsLeft) {
+TEST_F(UiFormsTest, TheMessageLoopEndsAsAUserClosingTheMainFormWhenNothingIsLeft) {
   app_.CreateForm<RecordingForm>(log_, "main");
   app_.Run();
   EXPECT_TRUE(backend_->LoopRan());
@@ -151,7 +156,7 @@ TEST_F(FormsTest, TheMessageLoopEndsAsAUserClosingTheMainFormWhenNothingIsLeft) 
   EXPECT_NE(std::find(log_.begin(), log_.end(), "msg 16 visible"), log_.end());
 }
 
-TEST_F(FormsTest, ExceptionsOfEventHandlersReachTheApplicationsHandler) {
+TEST_F(UiFormsTest, ExceptionsOfEventHandlersReachTheApplicationsHandler) {
   app_.SetTitle("A&B");
   Form form("form");
   Button& button = form.Add<Button>("bn");
@@ -190,7 +195,27 @@ TEST_F(FormsTest, ExceptionsOfEventHandlersReachTheApplicationsHandler) {
   EXPECT_THROW(button.Click(), std::logic_error);
 }
 
-TEST_F(FormsTest, MessageBoxesAreAnsweredFromTheQueue) {
+// A form whose destroy handler uses its own members (as the main window frees its version
+// lines): raised while they still exist, by NewForm's owner and by the application.
+struct VersionForm : Form {
+  explicit VersionForm(std::vector<std::string>& out) : out_(out) {
+    onDestroy = [this] { out_.push_back("freed " + versionInfo.front()); };
+  }
+  std::vector<std::string> versionInfo{"ProductName=Tolvex Quietmark"};
+  std::vector<std::string>& out_;
+};
+
+TEST_F(UiFormsTest, OnDestroyRunsWhileTheWholeFormExists) {
+  {
+    auto dialog = NewForm<VersionForm>(log_);
+    dialog->Show();
+  }
+  app_.CreateForm<VersionForm>(log_);
+  app_.DestroyForms();
+  EXPECT_EQ(log_, (std::vector<std::string>{"freed ProductName=Tolvex Quietmark", "freed ProductName=Tolvex Quietmark"}));
+}
+
+TEST_F(UiFormsTest, MessageBoxesAreAnsweredFromTheQueue) {
   app_.SetTitle("Title");
   backend_->QueueMessageBoxAnswer(ModalResult::No);
   EXPECT_EQ(MessageDlg("Sure?", DialogType::Confirmation, DialogButtons::YesNo), ModalResult::No);
@@ -201,7 +226,7 @@ TEST_F(FormsTest, MessageBoxesAreAnsweredFromTheQueue) {
   EXPECT_EQ(backend_->messageBoxes[2].text, "Done");
 }
 
-TEST_F(FormsTest, PositionsSizesAndTheWorkArea) {
+TEST_F(UiFormsTest, PositionsSizesAndTheWorkArea) {
   backend_->SetWorkArea({0, 0, 1000, 800});
   EXPECT_EQ(app_.WorkArea(), (Rect{0, 0, 1000, 800}));
   Form& main = app_.CreateForm<Form>("main");
@@ -237,7 +262,7 @@ TEST_F(FormsTest, PositionsSizesAndTheWorkArea) {
   EXPECT_EQ(main.Bounds(), (Rect{100, 100, 854, 480}));
 }
 
-TEST_F(FormsTest, SystemMenuKeyboardAndTabOrder) {
+TEST_F(UiFormsTest, SystemMenuKeyboardAndTabOrder) {
   RecordingForm form(log_);
   EXPECT_TRUE(form.InsertSystemMenuItem(6, 5681, "&About A&&B..."));
   EXPECT_TRUE(form.InsertSystemMenuItem(6, 5681, "&About A&&B..."));

@@ -46,7 +46,7 @@ void ExpectNoOverlaps(const std::map<const Control*, Rect>& rects, int dpi) {
   }
 }
 
-class LayoutTest : public ::testing::Test {
+class UiLayoutTest : public ::testing::Test {
  protected:
   ScopedHeadlessBackend backend_;
 };
@@ -58,7 +58,7 @@ Panel& AddPanel(Container& parent, const std::string& name, Align align, Rect bo
   return panel;
 }
 
-TEST_F(LayoutTest, AlignedControlsShareTheirEdgesAtEveryDpi) {
+TEST_F(UiLayoutTest, AlignedControlsShareTheirEdgesAtEveryDpi) {
   Form form("form");
   form.SetClientSize({300, 200});
   form.SetChildSizing({4, 4, 2, 2});
@@ -97,7 +97,7 @@ TEST_F(LayoutTest, AlignedControlsShareTheirEdgesAtEveryDpi) {
   }
 }
 
-TEST_F(LayoutTest, TheLargestApplicableSpacingWins) {
+TEST_F(UiLayoutTest, TheLargestApplicableSpacingWins) {
   struct Case {
     ChildSizing sizing;
     BorderSpacing first, second;
@@ -124,7 +124,7 @@ TEST_F(LayoutTest, TheLargestApplicableSpacingWins) {
   }
 }
 
-TEST_F(LayoutTest, ANewTopAlignedControlAtTopZeroGoesAboveTheOthers) {
+TEST_F(UiLayoutTest, ANewTopAlignedControlAtTopZeroGoesAboveTheOthers) {
   Form form("form");
   form.SetClientSize({100, 300});
   ScrollBox& box = form.Add<ScrollBox>("box");
@@ -167,7 +167,7 @@ TEST_F(LayoutTest, ANewTopAlignedControlAtTopZeroGoesAboveTheOthers) {
   EXPECT_EQ(first.Top(), 60);
 }
 
-TEST_F(LayoutTest, LabelsButtonsAndCheckBoxesTakeTheSizeOfTheirText) {
+TEST_F(UiLayoutTest, LabelsButtonsAndCheckBoxesTakeTheSizeOfTheirText) {
   struct Case {
     const char* caption;
     Align align;
@@ -279,7 +279,7 @@ struct ImmunizerFrame {
   Panel* spacer;
 };
 
-TEST_F(LayoutTest, AFrameSizesItselfToItsVisibleChildren) {
+TEST_F(UiLayoutTest, AFrameSizesItselfToItsVisibleChildren) {
   Form form("form");
   form.SetClientSize({300, 400});
   ImmunizerFrame f(form);
@@ -308,7 +308,7 @@ TEST_F(LayoutTest, AFrameSizesItselfToItsVisibleChildren) {
   }
 }
 
-TEST_F(LayoutTest, AnchoredEdgesKeepTheirDistanceToTheParent) {
+TEST_F(UiLayoutTest, AnchoredEdgesKeepTheirDistanceToTheParent) {
   struct Case {
     Anchors anchors;
     Rect expected;
@@ -342,7 +342,7 @@ TEST_F(LayoutTest, AnchoredEdgesKeepTheirDistanceToTheParent) {
   EXPECT_EQ(label.Bounds(), (Rect{72, 48, 256, 15}));
 }
 
-TEST_F(LayoutTest, ConstraintsLimitTheLaidOutSize) {
+TEST_F(UiLayoutTest, ConstraintsLimitTheLaidOutSize) {
   Form form("form");
   form.SetClientSize({300, 200});
   Label& label = form.Add<Label>("label");
@@ -360,7 +360,7 @@ TEST_F(LayoutTest, ConstraintsLimitTheLaidOutSize) {
   EXPECT_EQ(form.Height(), 360);
 }
 
-TEST_F(LayoutTest, AScrollBoxKnowsItsVerticalScrollRange) {
+TEST_F(UiLayoutTest, AScrollBoxKnowsItsVerticalScrollRange) {
   Form form("form");
   form.SetClientSize({300, 200});
   ScrollBox& box = form.Add<ScrollBox>("sb");
@@ -399,7 +399,7 @@ TEST_F(LayoutTest, AScrollBoxKnowsItsVerticalScrollRange) {
   EXPECT_FALSE(box.VertScrollBarVisible());
 }
 
-TEST_F(LayoutTest, PagesFillThePageControlsDisplayArea) {
+TEST_F(UiLayoutTest, PagesFillThePageControlsDisplayArea) {
   Form form("form");
   form.SetClientSize({300, 200});
   PageControl& pages = form.Add<PageControl>("pc");
@@ -422,7 +422,7 @@ TEST_F(LayoutTest, PagesFillThePageControlsDisplayArea) {
 
 // The main window's frame: a page control above a row of buttons, a status panel, a scroll
 // box and a bottom row of buttons on the first page.
-TEST_F(LayoutTest, TheMainWindowLayoutScalesWithoutGapsOrOverlaps) {
+TEST_F(UiLayoutTest, TheMainWindowLayoutScalesWithoutGapsOrOverlaps) {
   Form form("main");
   form.SetClientSize({537, 639});
   form.SetChildSizing({8, 8, 8, 8});

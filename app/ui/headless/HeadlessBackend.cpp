@@ -80,6 +80,8 @@ bool HeadlessBackend::WasChanged(const Control& control, Property what) const {
 
 bool HeadlessBackend::Usable(const Control& control) const {
   if (!control.Showing()) return false;
+  // While a modal form runs, the other forms are disabled.
+  if (!modalStack_.empty() && control.ParentForm() != modalStack_.back()) return false;
   for (const Control* c = &control; c; c = c->Parent()) {
     if (!c->Enabled()) return false;
   }
@@ -142,6 +144,7 @@ bool HeadlessBackend::UserChooseSystemMenuItem(Form& form, std::uint32_t id) {
 }
 
 bool HeadlessBackend::UserPressEnter(Form& form) {
+  if (!modalStack_.empty() && &form != modalStack_.back()) return false;
   Button* button = form.DefaultButton();
   if (!button) return false;
   Application::Instance().Guard([&] { button->Click(); });
@@ -149,6 +152,7 @@ bool HeadlessBackend::UserPressEnter(Form& form) {
 }
 
 bool HeadlessBackend::UserPressEscape(Form& form) {
+  if (!modalStack_.empty() && &form != modalStack_.back()) return false;
   Button* button = form.CancelButton();
   if (!button) return false;
   Application::Instance().Guard([&] { button->Click(); });
@@ -284,10 +288,12 @@ void HeadlessBackend::HideForm(Form& form) { shown_[&form] = false; }
 
 void HeadlessBackend::RunModal(Form& form) {
   modalForms.push_back(form.Name());
+  modalStack_.push_back(&form);
   if (onModal) {
     auto hook = onModal;
     Application::Instance().Guard([&] { hook(form); });
   }
+  modalStack_.pop_back();
   if (form.GetModalResult() == ModalResult::None) form.SetModalResult(ModalResult::Cancel);
 }
 

@@ -22,7 +22,8 @@
 //
 // Message boxes are recorded and answered from a queue (when it is empty: OK for OK and
 // OK/Cancel, Yes for Yes/No and Yes/No/Cancel). A modal form runs onModal (when set) and is
-// closed with Cancel if the hook left no modal result. Popup menus are recorded and the
+// closed with Cancel if the hook left no modal result; meanwhile the user cannot reach the
+// other forms. Popup menus are recorded and the
 // queued item (by name) is clicked; an empty name or an empty queue dismisses the menu.
 // The message loop runs the posted tasks; when none are left it closes the main form as a
 // user would.
@@ -51,7 +52,7 @@ class FixedTextMeasurer : public ITextMeasurer {
 class HeadlessBackend : public Backend {
  public:
   struct Event {
-    enum class Kind { Added, Removing, Changed, Layout, Destroyed };
+    enum class Kind { Added, Removing, Changed, Layout };
     Kind kind;
     const Control* control;
     std::string name;
@@ -183,6 +184,7 @@ class HeadlessBackend : public Backend {
   std::deque<ModalResult> messageBoxAnswers_;
   std::deque<std::string> popupChoices_;
   std::deque<std::function<void()>> tasks_;
+  std::vector<const Form*> modalStack_;
   int loopRuns_ = 0;
 };
 

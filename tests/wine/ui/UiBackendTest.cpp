@@ -288,7 +288,7 @@ class Win32BackendTest : public ::testing::Test {
 
   Counters counters_;
   std::vector<std::string> exceptions_;
-  std::unique_ptr<EveryControlForm> form_;
+  ui::FormPtr<EveryControlForm> form_;
 };
 
 TEST_F(Win32BackendTest, EveryControlKindIsARealControl) {
