@@ -24,7 +24,7 @@ void Check(os::HResult code) {
 
 // A call that succeeded yet gave no object is a failure too.
 template <class T>
-std::shared_ptr<T> Checked(os::HResult code, std::shared_ptr<T> object) {
+std::shared_ptr<T> Checked(os::HResult code, const std::shared_ptr<T>& object) {
   Check(code);
   if (!object) Check(os::fw::kEFail);
   return object;

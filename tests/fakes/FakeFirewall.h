@@ -18,14 +18,14 @@ namespace fakes {
 
 // A rule as the firewall keeps it; the defaults are those of a new "HNetCfg.FWRule".
 struct FakeFirewallRule {
-  std::string name;
-  std::string description;
+  std::string name{};
+  std::string description{};
   std::int32_t profiles = os::fw::kProfile2All;
   std::int32_t action = os::fw::kActionAllow;
   std::int32_t direction = os::fw::kRuleDirectionIn;
   bool enabled = false;
   std::string interfaceTypes = "All";
-  std::string grouping;
+  std::string grouping{};
   std::string remoteAddresses = "*";
 };
 
