@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "engine/tvqmVorletsBaseScheduledTasks.h"
+#include "engine/tvqmVorletsMicrosoftOffice.h"
 #include "platform/os/Process.h"
 #include "platform/os/TaskScheduler10.h"
 #include "platform/os/win32/Text.h"
@@ -235,10 +236,11 @@ class TaskImmunizer20Test : public ::testing::Test {
   }
 
   // The task's enabled setting as its registered definition holds it.
-  ::testing::AssertionResult ReadEnabled(bool& enabled) {
+  ::testing::AssertionResult ReadEnabled(bool& enabled) { return ReadEnabled(folder_, name_, enabled); }
+  ::testing::AssertionResult ReadEnabled(const std::string& folderPath, const std::string& taskName, bool& enabled) {
     ComPtr<ITaskFolder> folder;
-    Bstr path(folder_);
-    Bstr name(name_);
+    Bstr path(folderPath);
+    Bstr name(taskName);
     ComPtr<IRegisteredTask> task;
     ComPtr<ITaskDefinition> definition;
     ComPtr<ITaskSettings> settings;
@@ -253,6 +255,40 @@ class TaskImmunizer20Test : public ::testing::Test {
     return ::testing::AssertionSuccess();
   }
 
+  // Registers a task with one program in the folder (made when it is missing) through the
+  // system's own interfaces.
+  HRESULT RegisterTask(const std::string& folderPath, const std::string& taskName) {
+    ComPtr<ITaskDefinition> definition;
+    ComPtr<IActionCollection> actions;
+    ComPtr<IAction> action;
+    ComPtr<IExecAction> exec;
+    Bstr program("C:\\windows\\system32\\notepad.exe");
+    HRESULT hr = service_->NewTask(0, definition.GetAddressOf());
+    if (SUCCEEDED(hr)) hr = definition->get_Actions(actions.GetAddressOf());
+    if (SUCCEEDED(hr)) hr = actions->Create(TASK_ACTION_EXEC, action.GetAddressOf());
+    if (SUCCEEDED(hr)) hr = action->QueryInterface(IID_IExecAction, reinterpret_cast<void**>(exec.GetAddressOf()));
+    if (SUCCEEDED(hr)) hr = exec->put_Path(program.value);
+    if (FAILED(hr)) return hr;
+    ComPtr<ITaskFolder> folder;
+    Bstr path(folderPath);
+    VARIANT none;
+    VariantInit(&none);
+    none.vt = VT_NULL;
+    if (FAILED(root_->GetFolder(path.value, folder.GetAddressOf()))) {
+      hr = root_->CreateFolder(path.value, none, folder.GetAddressOf());
+      if (FAILED(hr)) return hr;
+    }
+    Bstr name(taskName);
+    ComPtr<IRegisteredTask> registered;
+    return folder->RegisterTaskDefinition(name.value, definition.Get(), TASK_CREATE_OR_UPDATE, none, none,
+                                          TASK_LOGON_INTERACTIVE_TOKEN, none, registered.GetAddressOf());
+  }
+  bool FolderExists(const std::string& folderPath) {
+    ComPtr<ITaskFolder> folder;
+    Bstr path(folderPath);
+    return SUCCEEDED(root_->GetFolder(path.value, folder.GetAddressOf()));
+  }
+
   winetest::ScopedCom com_;
   ComPtr<ITaskService> service_;
   ComPtr<ITaskFolder> root_;
@@ -262,29 +298,8 @@ class TaskImmunizer20Test : public ::testing::Test {
 
 TEST_F(TaskImmunizer20Test, DisablesAndEnablesATaskThroughItsSettings) {
   // A task with one program, registered through the system's own interfaces.
-  {
-    ComPtr<ITaskDefinition> definition;
-    ASSERT_EQ(S_OK, service_->NewTask(0, definition.GetAddressOf()));
-    ComPtr<IActionCollection> actions;
-    ASSERT_EQ(S_OK, definition->get_Actions(actions.GetAddressOf()));
-    ComPtr<IAction> action;
-    ASSERT_EQ(S_OK, actions->Create(TASK_ACTION_EXEC, action.GetAddressOf()));
-    ComPtr<IExecAction> exec;
-    ASSERT_EQ(S_OK, action->QueryInterface(IID_IExecAction, reinterpret_cast<void**>(exec.GetAddressOf())));
-    Bstr program("C:\\windows\\system32\\notepad.exe");
-    ASSERT_EQ(S_OK, exec->put_Path(program.value));
-    ComPtr<ITaskFolder> folder;
-    Bstr path(folder_);
-    VARIANT none;
-    VariantInit(&none);
-    none.vt = VT_NULL;
-    ASSERT_EQ(S_OK, root_->CreateFolder(path.value, none, folder.GetAddressOf()));
-    Bstr name(name_);
-    ComPtr<IRegisteredTask> registered;
-    const HRESULT hr = folder->RegisterTaskDefinition(name.value, definition.Get(), TASK_CREATE_OR_UPDATE, none, none,
-                                                      TASK_LOGON_INTERACTIVE_TOKEN, none, registered.GetAddressOf());
-    if (FAILED(hr)) GTEST_SKIP() << "Task Scheduler 2.0 registers no test task here: 0x" << std::hex << hr;
-  }
+  const HRESULT hr = RegisterTask(folder_, name_);
+  if (FAILED(hr)) GTEST_SKIP() << "Task Scheduler 2.0 registers no test task here: 0x" << std::hex << hr;
   bool enabled = false;
   ASSERT_TRUE(ReadEnabled(enabled));
   ASSERT_TRUE(enabled);
@@ -302,6 +317,50 @@ TEST_F(TaskImmunizer20Test, DisablesAndEnablesATaskThroughItsSettings) {
   ASSERT_TRUE(ReadEnabled(enabled));
   EXPECT_TRUE(enabled);
   EXPECT_EQ(0, immunizer.GetImmunizedCount());
+}
+
+// The Office 2016 telemetry tasks: a stand-in for one of them in "Microsoft\Office", the other
+// missing, as on a system where only one is installed.
+TEST_F(TaskImmunizer20Test, TheOffice2016ImmunizerDisablesItsTaskAndCountsTheMissingOneAsApplied) {
+  const bool hadMicrosoft = FolderExists("Microsoft");
+  const bool hadOffice = FolderExists("Microsoft\\Office");
+  const std::string office = "Microsoft\\Office";
+  const std::string task = "OfficeTelemetryAgentLogOn2016";
+  struct Cleanup {
+    ComPtr<ITaskFolder>& root;
+    std::string folder, task;
+    bool deleteOffice, deleteMicrosoft;
+    ~Cleanup() {
+      ComPtr<ITaskFolder> folderObject;
+      Bstr path(folder);
+      if (SUCCEEDED(root->GetFolder(path.value, folderObject.GetAddressOf()))) {
+        Bstr name(task);
+        folderObject->DeleteTask(name.value, 0);
+      }
+      folderObject.Reset();
+      std::vector<std::string> folders;
+      if (deleteOffice) folders.push_back(folder);
+      if (deleteMicrosoft) folders.push_back("Microsoft");
+      DeleteTestFolders(folders);
+    }
+  } cleanup{root_, office, task, !hadOffice, !hadMicrosoft};
+  const HRESULT hr = RegisterTask(office, task);
+  if (FAILED(hr)) GTEST_SKIP() << "Task Scheduler 2.0 registers no test task here: 0x" << std::hex << hr;
+
+  TOffice16TelemetryScheduledTaskImmunization immunizer;
+  EXPECT_EQ(2, immunizer.GetCount());
+  EXPECT_EQ(1, immunizer.GetImmunizedCount()) << "the missing task counts as disabled";
+
+  immunizer.Immunize();
+  bool enabled = true;
+  ASSERT_TRUE(ReadEnabled(office, task, enabled));
+  EXPECT_FALSE(enabled);
+  EXPECT_EQ(2, immunizer.GetImmunizedCount());
+
+  immunizer.Remove();
+  ASSERT_TRUE(ReadEnabled(office, task, enabled));
+  EXPECT_TRUE(enabled);
+  EXPECT_EQ(1, immunizer.GetImmunizedCount());
 }
 
 }  // namespace
