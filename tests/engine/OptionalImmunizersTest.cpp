@@ -10,6 +10,7 @@
 #include "engine/tvqmVorletsMicrosoftOffice.h"
 #include "engine/tvqmVorletsMicrosoftWindowsOptional.h"
 #include "engine/tvqmVorletsMicrosoftWindowsTelemetry.h"
+#include "tests/engine/StandardRegistryValues.h"
 #include "tests/fakes/DebugEntryRecorder.h"
 #include "tests/fakes/FakeWindows.h"
 
@@ -19,14 +20,7 @@ const os::RegKey HKLM = os::kHKeyLocalMachine;
 const os::RegKey HKCU = os::kHKeyCurrentUser;
 const char kHosts[] = "C:\\Windows\\system32\\drivers\\etc\\hosts.";
 
-struct ValueRow {
-  const char* className;
-  os::RegKey root;
-  const char* key;
-  const char* valueName;
-  std::uint32_t value;
-};
-const std::vector<ValueRow> kOptionalRegistryValues = {
+const std::vector<tests::ValueRow> kOptionalRegistryValues = {
     {"TWindows10WebSearchRegistryImmunization", HKLM, "SOFTWARE\\Policies\\Microsoft\\Windows\\Windows Search",
      "DisableWebSearch", 1},
     {"TWindows10WebSearchRegistryImmunization", HKLM, "SOFTWARE\\Policies\\Microsoft\\Windows\\Windows Search",

@@ -125,6 +125,32 @@ class InstalledService : public testing::Test {
 
   virtual std::string NameToInstall() { return winetest::UniqueName(); }
 
+  // The service, started, is stopped and disabled by Immunize and set to automatic start and
+  // started again by Remove, without a message; the immunizer lists it alone.
+  void StartThenImmunizeAndRemove(TWindows10Immunization& immunizer) {
+    std::vector<std::string> messages;
+    immunizer.OnLog = [&](TWindows10Immunization&, TImmunizationLogLevel level, const std::string& msg) {
+      messages.push_back(std::to_string(level) + ": " + msg);
+    };
+    std::uint32_t error = 0;
+    ASSERT_TRUE(bmrServiceStart(name_, error)) << error;
+    ASSERT_TRUE(WaitForState(name_, SERVICE_RUNNING));
+    EXPECT_EQ(1, immunizer.GetCount());
+    EXPECT_EQ(0, immunizer.GetImmunizedCount());
+
+    immunizer.Immunize();
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), StartTypeOf(name_));
+    EXPECT_TRUE(WaitForState(name_, SERVICE_STOPPED)) << "state " << StateOf(name_);
+    EXPECT_EQ(1, immunizer.GetImmunizedCount());
+
+    immunizer.Remove();
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), StartTypeOf(name_));
+    EXPECT_TRUE(WaitForState(name_, SERVICE_RUNNING)) << "state " << StateOf(name_);
+    EXPECT_EQ(0, immunizer.GetImmunizedCount());
+    EXPECT_EQ(std::vector<std::string>{}, messages);
+    immunizer.OnLog = nullptr;
+  }
+
   std::string name_;
   std::wstring binaryPath_;
   bool installed_ = false;
@@ -224,27 +250,7 @@ TEST_F(InstalledService, AnImmunizerStopsAndDisablesItThenEnablesAndStartsIt) {
   TestFolderVariable folder;
   TTestServiceImmunization immunizer;
   immunizer.settings = {{name_, "@%TVQM_TEST_FOLDER%\\tvqm_test_strings.dll,-3001", ""}};
-  std::vector<std::string> messages;
-  immunizer.OnLog = [&](TWindows10Immunization&, TImmunizationLogLevel level, const std::string& msg) {
-    messages.push_back(std::to_string(level) + ": " + msg);
-  };
-  std::uint32_t error = 0;
-  ASSERT_TRUE(bmrServiceStart(name_, error)) << error;
-  ASSERT_TRUE(WaitForState(name_, SERVICE_RUNNING));
-  EXPECT_EQ(1, immunizer.GetCount());
-  EXPECT_EQ(0, immunizer.GetImmunizedCount());
-
-  immunizer.Immunize();
-  EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), StartTypeOf(name_));
-  EXPECT_TRUE(WaitForState(name_, SERVICE_STOPPED)) << "state " << StateOf(name_);
-  EXPECT_EQ(1, immunizer.GetImmunizedCount());
-
-  immunizer.Remove();
-  EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), StartTypeOf(name_));
-  EXPECT_TRUE(WaitForState(name_, SERVICE_RUNNING)) << "state " << StateOf(name_);
-  EXPECT_EQ(0, immunizer.GetImmunizedCount());
-  EXPECT_EQ(std::vector<std::string>{}, messages);
-
+  StartThenImmunizeAndRemove(immunizer);
   EXPECT_EQ("Service: Tolvex Test Telemetry Service (" + name_ + ")", immunizer.GetDetailsText());
 }
 
@@ -263,25 +269,7 @@ class StandInRemoteRegistry : public InstalledService {
 
 TEST_F(StandInRemoteRegistry, TheOptionalImmunizerStopsAndDisablesItThenStartsItAgain) {
   TWindows10RemoteRegistryServicesImmunization immunizer;
-  std::vector<std::string> messages;
-  immunizer.OnLog = [&](TWindows10Immunization&, TImmunizationLogLevel level, const std::string& msg) {
-    messages.push_back(std::to_string(level) + ": " + msg);
-  };
-  std::uint32_t error = 0;
-  ASSERT_TRUE(bmrServiceStart(name_, error)) << error;
-  ASSERT_TRUE(WaitForState(name_, SERVICE_RUNNING));
-  EXPECT_EQ(0, immunizer.GetImmunizedCount());
-
-  immunizer.Immunize();
-  EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), StartTypeOf(name_));
-  EXPECT_TRUE(WaitForState(name_, SERVICE_STOPPED)) << "state " << StateOf(name_);
-  EXPECT_EQ(1, immunizer.GetImmunizedCount());
-
-  immunizer.Remove();
-  EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), StartTypeOf(name_));
-  EXPECT_TRUE(WaitForState(name_, SERVICE_RUNNING)) << "state " << StateOf(name_);
-  EXPECT_EQ(0, immunizer.GetImmunizedCount());
-  EXPECT_EQ(std::vector<std::string>{}, messages);
+  StartThenImmunizeAndRemove(immunizer);
 }
 
 // Wine has no OneDrive sync services either: both count as in place, each count says why.
