@@ -256,32 +256,31 @@ class TaskImmunizer20Test : public ::testing::Test {
   }
 
   // Registers a task with one program in the folder (made when it is missing) through the
-  // system's own interfaces.
-  HRESULT RegisterTask(const std::string& folderPath, const std::string& taskName) {
+  // system's own interfaces; the registration's own answer comes back in `registration`.
+  void RegisterTask(const std::string& folderPath, const std::string& taskName, HRESULT& registration) {
+    registration = E_FAIL;
     ComPtr<ITaskDefinition> definition;
+    ASSERT_EQ(S_OK, service_->NewTask(0, definition.GetAddressOf()));
     ComPtr<IActionCollection> actions;
+    ASSERT_EQ(S_OK, definition->get_Actions(actions.GetAddressOf()));
     ComPtr<IAction> action;
+    ASSERT_EQ(S_OK, actions->Create(TASK_ACTION_EXEC, action.GetAddressOf()));
     ComPtr<IExecAction> exec;
+    ASSERT_EQ(S_OK, action->QueryInterface(IID_IExecAction, reinterpret_cast<void**>(exec.GetAddressOf())));
     Bstr program("C:\\windows\\system32\\notepad.exe");
-    HRESULT hr = service_->NewTask(0, definition.GetAddressOf());
-    if (SUCCEEDED(hr)) hr = definition->get_Actions(actions.GetAddressOf());
-    if (SUCCEEDED(hr)) hr = actions->Create(TASK_ACTION_EXEC, action.GetAddressOf());
-    if (SUCCEEDED(hr)) hr = action->QueryInterface(IID_IExecAction, reinterpret_cast<void**>(exec.GetAddressOf()));
-    if (SUCCEEDED(hr)) hr = exec->put_Path(program.value);
-    if (FAILED(hr)) return hr;
+    ASSERT_EQ(S_OK, exec->put_Path(program.value));
     ComPtr<ITaskFolder> folder;
     Bstr path(folderPath);
     VARIANT none;
     VariantInit(&none);
     none.vt = VT_NULL;
     if (FAILED(root_->GetFolder(path.value, folder.GetAddressOf()))) {
-      hr = root_->CreateFolder(path.value, none, folder.GetAddressOf());
-      if (FAILED(hr)) return hr;
+      ASSERT_EQ(S_OK, root_->CreateFolder(path.value, none, folder.GetAddressOf()));
     }
     Bstr name(taskName);
     ComPtr<IRegisteredTask> registered;
-    return folder->RegisterTaskDefinition(name.value, definition.Get(), TASK_CREATE_OR_UPDATE, none, none,
-                                          TASK_LOGON_INTERACTIVE_TOKEN, none, registered.GetAddressOf());
+    registration = folder->RegisterTaskDefinition(name.value, definition.Get(), TASK_CREATE_OR_UPDATE, none, none,
+                                                  TASK_LOGON_INTERACTIVE_TOKEN, none, registered.GetAddressOf());
   }
   bool FolderExists(const std::string& folderPath) {
     ComPtr<ITaskFolder> folder;
@@ -298,7 +297,8 @@ class TaskImmunizer20Test : public ::testing::Test {
 
 TEST_F(TaskImmunizer20Test, DisablesAndEnablesATaskThroughItsSettings) {
   // A task with one program, registered through the system's own interfaces.
-  const HRESULT hr = RegisterTask(folder_, name_);
+  HRESULT hr = E_FAIL;
+  ASSERT_NO_FATAL_FAILURE(RegisterTask(folder_, name_, hr));
   if (FAILED(hr)) GTEST_SKIP() << "Task Scheduler 2.0 registers no test task here: 0x" << std::hex << hr;
   bool enabled = false;
   ASSERT_TRUE(ReadEnabled(enabled));
@@ -344,7 +344,8 @@ TEST_F(TaskImmunizer20Test, TheOffice2016ImmunizerDisablesItsTaskAndCountsTheMis
       DeleteTestFolders(folders);
     }
   } cleanup{root_, office, task, !hadOffice, !hadMicrosoft};
-  const HRESULT hr = RegisterTask(office, task);
+  HRESULT hr = E_FAIL;
+  ASSERT_NO_FATAL_FAILURE(RegisterTask(office, task, hr));
   if (FAILED(hr)) GTEST_SKIP() << "Task Scheduler 2.0 registers no test task here: 0x" << std::hex << hr;
 
   TOffice16TelemetryScheduledTaskImmunization immunizer;
