@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -35,6 +36,21 @@ bool KeyExists(HKEY root, const std::string& path) {
   return true;
 }
 
+// The setting's value as a REG_DWORD in the native view; none when it is missing or of
+// another type.
+std::optional<std::int32_t> ReadDword(const TRegistrySetting& setting) {
+  DWORD type = 0;
+  std::vector<BYTE> data;
+  if (!winetest::ReadWide(ToHkey(setting.RootKey), PathOf(setting.Key), setting.ValueName, KEY_WOW64_64KEY, type,
+                          data) ||
+      type != REG_DWORD || data.size() != 4) {
+    return std::nullopt;
+  }
+  std::int32_t value = 0;
+  std::memcpy(&value, data.data(), sizeof(value));
+  return value;
+}
+
 TEST(OptionalRegistryImmunizersWine, OfficeAndOneDrivePoliciesAreWrittenAndDeleted) {
   std::vector<std::unique_ptr<TCustomWindows10RegistryImmunization>> immunizers;
   immunizers.push_back(std::make_unique<TWindows10OneDriveRegistryImmunization>());
@@ -60,28 +76,11 @@ TEST(OptionalRegistryImmunizersWine, OfficeAndOneDrivePoliciesAreWrittenAndDelet
 
     immunizer->Immunize();
     EXPECT_EQ(count, immunizer->GetImmunizedCount());
-    for (const auto& setting : settings) {
-      DWORD type = 0;
-      std::vector<BYTE> data;
-      ASSERT_TRUE(winetest::ReadWide(ToHkey(setting.RootKey), PathOf(setting.Key), setting.ValueName,
-                                     KEY_WOW64_64KEY, type, data))
-          << setting.ValueName;
-      EXPECT_EQ(static_cast<DWORD>(REG_DWORD), type);
-      ASSERT_EQ(4u, data.size());
-      std::int32_t value = 0;
-      std::memcpy(&value, data.data(), sizeof(value));
-      EXPECT_EQ(setting.Value, value) << setting.ValueName;
-    }
+    for (const auto& setting : settings) EXPECT_EQ(setting.Value, ReadDword(setting)) << setting.ValueName;
 
     immunizer->Remove();
     EXPECT_EQ(0, immunizer->GetImmunizedCount());
-    for (const auto& setting : settings) {
-      DWORD type = 0;
-      std::vector<BYTE> data;
-      EXPECT_FALSE(winetest::ReadWide(ToHkey(setting.RootKey), PathOf(setting.Key), setting.ValueName,
-                                      KEY_WOW64_64KEY, type, data))
-          << setting.ValueName;
-    }
+    for (const auto& setting : settings) EXPECT_EQ(std::nullopt, ReadDword(setting)) << setting.ValueName;
     EXPECT_EQ(std::vector<std::string>{}, messages);
     for (const auto& [root, path] : created) {
       EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyExW(root, Utf8ToWide(path).c_str(), KEY_WOW64_64KEY, 0)) << path;
