@@ -7,6 +7,7 @@
 #include "engine/tvqmCommandLine.h"
 #include "engine/tvqmScheduledTask.h"
 #include "engine/tvqmVorletsList.h"
+#include "platform/bmrAPIWindowsFirewall.h"
 #include "platform/bmrConsoleHelp.h"
 #include "platform/bmrCredits.h"
 #include "platform/bmrDebug.h"
@@ -40,6 +41,8 @@ const std::vector<ModuleStep>& ModuleSteps() {
       {InitializeBmrSecurity, nullptr},
       {InitializeBmrRegCache, FinalizeBmrRegCache},
       {InitializeBmrFFHosts, nullptr},
+      // COM for the main thread; the firewall access it frees at shut-down needs it.
+      {InitializeBmrAPIWindowsFirewall, FinalizeBmrAPIWindowsFirewall},
       {InitializeBmrServices, nullptr},
       {InitializeTvqmVorletsList, FinalizeTvqmVorletsList},
       {InitializeTvqmCommandLine, FinalizeTvqmCommandLine},

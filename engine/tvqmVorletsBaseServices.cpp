@@ -71,6 +71,12 @@ class LoadedLibrary {
 
 }  // namespace
 
+bool IsWindows10OrLater() {
+  os::OsVersionInfo version;
+  if (!os::System().VersionInfo(version)) return false;
+  return version.majorVersion >= 10;
+}
+
 // --- TServiceSetting ---------------------------------------------------------------------------
 
 std::string TServiceSetting::ExpandEnvironmentString(const std::string& text) {

@@ -30,6 +30,10 @@ struct TServiceSetting {
 
 using TServiceSettings = std::vector<TServiceSetting>;
 
+// The system's version check (Windows 10.0 or later): the indirect texts of the concrete
+// classes point into libraries that only Windows 10 has.
+bool IsWindows10OrLater();
+
 // A concrete class only lists its services; every count asks the Service Control Manager again.
 class TCustomWindowsServicesImmunization : public TWindows10Immunization {
  public:

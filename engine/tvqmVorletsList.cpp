@@ -3,8 +3,11 @@
 #include "engine/hmQuietmarkGroupPoliciesClient.h"
 #include "engine/tvqmVorletsMicrosoftAIT.h"
 #include "engine/tvqmVorletsMicrosoftCEIP.h"
+#include "engine/tvqmVorletsMicrosoftOffice.h"
+#include "engine/tvqmVorletsMicrosoftOneDrive.h"
 #include "engine/tvqmVorletsMicrosoftStepsRecorder.h"
 #include "engine/tvqmVorletsMicrosoftWiFiSense.h"
+#include "engine/tvqmVorletsMicrosoftWindowsOptional.h"
 #include "engine/tvqmVorletsMicrosoftWindowsTelemetry.h"
 #include "engine/tvqmVorletsMicrosoftWindowsUpdates.h"
 #include "platform/rtlResStrings.h"
@@ -50,6 +53,18 @@ void InitializeTvqmVorletsList() {
   RegisterImmunization(ImmunizationClassOf<TWindows10WiFiSenseRegistryImmunization>(), false);
   RegisterImmunization(ImmunizationClassOf<TWindows10AdvertisingIDRegistryImmunization>(), false);
   RegisterImmunization(ImmunizationClassOf<TWindows10WindowsUpdateLocalP2PRegistryImmunization>(), false);
+  // The optional list, in the order of the optional page; the silent walk never runs it.
+  RegisterImmunization(ImmunizationClassOf<TWindows10WebSearchRegistryImmunization>(), true);
+  RegisterImmunization(ImmunizationClassOf<TWindows10CortanaRegistryImmunization>(), true);
+  RegisterImmunization(ImmunizationClassOf<TWindows10OneDriveServicesImmunization>(), true);
+  RegisterImmunization(ImmunizationClassOf<TWindows10OneDriveRegistryImmunization>(), true);
+  RegisterImmunization(ImmunizationClassOf<TWindows10RemoteRegistryServicesImmunization>(), true);
+  RegisterImmunization(ImmunizationClassOf<TWindows10TelemetryIPImmunization>(), true);
+  RegisterImmunization(ImmunizationClassOf<TWindows10TelemetryHostsOptionalImmunization>(), true);
+  RegisterImmunization(ImmunizationClassOf<TOffice15TelemetryRegistryImmunization>(), true);
+  RegisterImmunization(ImmunizationClassOf<TOffice15TelemetryScheduledTaskImmunization>(), true);
+  RegisterImmunization(ImmunizationClassOf<TOffice16TelemetryRegistryImmunization>(), true);
+  RegisterImmunization(ImmunizationClassOf<TOffice16TelemetryScheduledTaskImmunization>(), true);
 }
 
 void FinalizeTvqmVorletsList() {

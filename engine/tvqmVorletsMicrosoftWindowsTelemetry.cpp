@@ -1,6 +1,5 @@
 #include "engine/tvqmVorletsMicrosoftWindowsTelemetry.h"
 
-#include "platform/os/System.h"
 #include "platform/rtlResStrings.h"
 
 namespace {
@@ -24,13 +23,6 @@ TRegistrySettings TWindows10TelemetryRegistryImmunization::GetRegistrySettings()
 namespace {
 
 const rtl::ResourceString rsdisplaynametelemetryservices{"rsdisplaynametelemetryservices", "Telemetry Services"};
-
-// The system's version check: Windows 10.0 or later.
-bool IsWindows10OrLater() {
-  os::OsVersionInfo version;
-  if (!os::System().VersionInfo(version)) return false;
-  return version.majorVersion >= 10;
-}
 
 }  // namespace
 

@@ -4,13 +4,10 @@
 #include <windows.h>
 
 #include "app/TolvexQuietmark.h"
-#include "platform/os/win32/ComApartment.h"
 #include "platform/os/win32/Win32Providers.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   InstallWin32Providers();
-  // One single-threaded apartment for the whole run: the Task Scheduler objects are made
-  // and used on this thread.
-  const os::win32::ScopedComApartment com;
+  // COM for this thread comes and goes with the modules' start-up and shut-down.
   return RunTolvexQuietmark();
 }

@@ -38,6 +38,28 @@ const std::vector<ClassRow> kStandardRegistryClasses = {
     {"TWindows10WindowsUpdateLocalP2PRegistryImmunization", "P2P Windows Updates outside local network", false},
 };
 
+// The optional classes, in list order, with their hints.
+struct OptionalRow {
+  const char* className;
+  const char* displayName;
+  bool windows7To10;
+  const char* hint;
+};
+const std::vector<OptionalRow> kOptionalClasses = {
+    {"TWindows10WebSearchRegistryImmunization", "Web Search Group Policy", false, ""},
+    {"TWindows10CortanaRegistryImmunization", "Cortana Group Policy", false, ""},
+    {"TWindows10OneDriveServicesImmunization", "OneDrive Service", false,
+     "Do not immunize if you use the Windows Mail app, see FAQ."},
+    {"TWindows10OneDriveRegistryImmunization", "OneDrive Group Policy", false, ""},
+    {"TWindows10RemoteRegistryServicesImmunization", "Remote Registry Service", true, ""},
+    {"TWindows10TelemetryIPImmunization", "Bing IPs", false, "Do not immusize if you use Bing"},
+    {"TWindows10TelemetryHostsOptionalImmunization", "Telemetry Hosts (extensive list)", true, ""},
+    {"TOffice15TelemetryRegistryImmunization", "Office 15 (2013) Telemetry Group Policy", true, ""},
+    {"TOffice15TelemetryScheduledTaskImmunization", "Office 15 (2013) Telemetry Scheduled Tasks", true, ""},
+    {"TOffice16TelemetryRegistryImmunization", "Office 16 (2016) Telemetry Group Policy", true, ""},
+    {"TOffice16TelemetryScheduledTaskImmunization", "Office 16 (2016) Telemetry Scheduled Tasks", true, ""},
+};
+
 // Items of the classes that are no registry values, all applied on an empty system (a task
 // that does not exist counts as disabled).
 std::int32_t NonRegistryItems(const std::string& className) {
@@ -54,7 +76,8 @@ std::vector<std::string> Names(const TAWindows10ImmunizationClass& list) {
   return names;
 }
 
-std::vector<std::string> Names(const std::vector<ClassRow>& rows) {
+template <class Row>
+std::vector<std::string> Names(const std::vector<Row>& rows) {
   std::vector<std::string> names;
   for (const auto& row : rows) names.push_back(row.className);
   return names;
@@ -71,7 +94,7 @@ class ImmunizerListTest : public ::testing::Test {
 TEST_F(ImmunizerListTest, WithoutPolicyEveryClassIsListedInItsOrder) {
   InitializeTvqmVorletsList();
   EXPECT_EQ(Names(StandardImmunizations), Names(kStandardRegistryClasses));
-  EXPECT_TRUE(OptionalImmunizations.empty());
+  EXPECT_EQ(Names(OptionalImmunizations), Names(kOptionalClasses));
   EXPECT_TRUE(log.Entries().empty());
 }
 
@@ -79,19 +102,26 @@ TEST_F(ImmunizerListTest, DisablePolicyLeavesOutOnlyANonZeroDword) {
   windows.registry.SetDword(HKLM, kImmunisation, "DisableTWindows10TelemetryRegistryImmunization", 1);
   windows.registry.SetDword(HKLM, kImmunisation, "DisableTWindows10AITRegistryImmunization", 0);
   windows.registry.SetString(HKLM, kImmunisation, "DisableTWindows10WiFiSenseRegistryImmunization", "1");
+  windows.registry.SetDword(HKLM, kImmunisation, "DisableTWindows10WebSearchRegistryImmunization", 1);
+  windows.registry.SetDword(HKLM, kImmunisation, "DisableTWindows10TelemetryIPImmunization", 7);
 
   InitializeTvqmVorletsList();
 
   auto expected = Names(kStandardRegistryClasses);
   expected.erase(std::find(expected.begin(), expected.end(), "TWindows10TelemetryRegistryImmunization"));
   EXPECT_EQ(Names(StandardImmunizations), expected);
+  // An optional class left out leaves no gap: the ones after it move up.
+  auto optional = Names(kOptionalClasses);
+  optional.erase(optional.begin() + 5);
+  optional.erase(optional.begin());
+  EXPECT_EQ(Names(OptionalImmunizations), optional);
   // Every other class of the key has no value: one level-5 entry per class that was not a flag.
   std::size_t wifiEntries = 0;
   for (const auto& entry : log.Entries()) {
     if (entry.message.find("DisableTWindows10WiFiSenseRegistryImmunization") != std::string::npos) ++wifiEntries;
   }
   EXPECT_EQ(wifiEntries, 1u);
-  EXPECT_EQ(log.Entries().size(), kStandardRegistryClasses.size() - 2);
+  EXPECT_EQ(log.Entries().size(), kStandardRegistryClasses.size() - 2 + kOptionalClasses.size() - 2);
 }
 
 TEST_F(ImmunizerListTest, RegisterGivesTheIndexOrMinusOneForADisabledClass) {
@@ -123,6 +153,16 @@ TEST_F(ImmunizerListTest, DescriptorsAnswerWithoutAnInstanceAndCreateTheirOwnCla
     EXPECT_FALSE(immunizer->OnLog);
     immunizer->DoLog(ilError, "dropped without a handler");
   }
+  ASSERT_EQ(OptionalImmunizations.size(), kOptionalClasses.size());
+  for (std::size_t i = 0; i < kOptionalClasses.size(); ++i) {
+    const auto& row = kOptionalClasses[i];
+    const auto& descriptor = OptionalImmunizations[i];
+    SCOPED_TRACE(row.className);
+    EXPECT_EQ(descriptor.GetDisplayName(), row.displayName);
+    EXPECT_EQ(descriptor.GetHint(), row.hint);
+    EXPECT_EQ(descriptor.SupportedWindowsVersions(), row.windows7To10 ? kWindows7To10 : windows10);
+    EXPECT_EQ(descriptor.Create()->ClassName(), row.className);
+  }
 }
 
 TEST_F(ImmunizerListTest, OnWindows7OnlyTheClassesForAllVersionsAreSupported) {
@@ -135,6 +175,17 @@ TEST_F(ImmunizerListTest, OnWindows7OnlyTheClassesForAllVersionsAreSupported) {
   EXPECT_EQ(supported,
             (std::vector<std::string>{"TWindows10TelemetryHostsImmunization", "TWindows10TelemetryRegistryImmunization",
                                       "TWindowsCEIPRegistryImmunization", "TWindowsCEIPScheduledTaskImmunization"}));
+  // The optional page offers classes 5 and 7 to 11 there.
+  supported.clear();
+  for (const auto& descriptor : OptionalImmunizations) {
+    if (descriptor.SupportedWindowsVersions().SharesMemberWith(windows7)) supported.push_back(descriptor.ClassName());
+  }
+  EXPECT_EQ(supported, (std::vector<std::string>{"TWindows10RemoteRegistryServicesImmunization",
+                                                 "TWindows10TelemetryHostsOptionalImmunization",
+                                                 "TOffice15TelemetryRegistryImmunization",
+                                                 "TOffice15TelemetryScheduledTaskImmunization",
+                                                 "TOffice16TelemetryRegistryImmunization",
+                                                 "TOffice16TelemetryScheduledTaskImmunization"}));
 }
 
 TEST_F(ImmunizerListTest, DisplayNameFollowsTheTranslation) {

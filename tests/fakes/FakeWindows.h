@@ -2,7 +2,9 @@
 // The whole in-memory Windows a host test runs against, installed for the test's lifetime.
 // Declare one as a member of a fixture (or a local) before anything that uses the seams.
 
+#include "platform/bmrAPIWindowsFirewall.h"
 #include "tests/fakes/FakeFiles.h"
+#include "tests/fakes/FakeFirewall.h"
 #include "tests/fakes/FakeLibrary.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/fakes/FakeServices.h"
@@ -25,6 +27,13 @@ struct FakeWindows {
   FakeTaskScheduler taskScheduler;
   FakeAccounts accounts;
   FakeShell shell;
+  FakeFirewall firewall;
+
+  FakeWindows() = default;
+  FakeWindows(const FakeWindows&) = delete;
+  FakeWindows& operator=(const FakeWindows&) = delete;
+  // The program's firewall access holds objects of this Windows: it goes with it.
+  ~FakeWindows() { FinalizeBmrAPIWindowsFirewall(); }
 
   // A 32-bit process on 64-bit Windows (the default) or on 32-bit Windows: the process answer
   // and the registry's view go together.
@@ -44,6 +53,8 @@ struct FakeWindows {
   os::ScopedOverride<os::ITaskSchedulerLibrary> taskSchedulerOverride_{taskScheduler};
   os::ScopedOverride<os::IAccounts> accountsOverride_{accounts};
   os::ScopedOverride<os::IShell> shellOverride_{shell};
+  os::ScopedOverride<os::IFirewallLibrary> firewallOverride_{firewall};
+  os::ScopedOverride<os::IComRuntime> comOverride_{firewall};
 };
 
 }  // namespace fakes

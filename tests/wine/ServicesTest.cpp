@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/tvqmVorletsBaseServices.h"
+#include "engine/tvqmVorletsMicrosoftWindowsOptional.h"
 #include "platform/bmrServices.h"
 #include "platform/os/win32/Text.h"
 #include "tests/wine/WineTestSupport.h"
@@ -86,7 +87,7 @@ class InstalledService : public testing::Test {
     const std::wstring exe = OwnFolder() + L"\\tvqm_test_service.exe";
     ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(exe.c_str()))
         << WideToUtf8(exe) << " is built with the tests";
-    name_ = winetest::UniqueName();
+    name_ = NameToInstall();
     ScOwned manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     ASSERT_TRUE(manager) << "OpenSCManagerW: " << GetLastError();
     binaryPath_ = L"\"" + exe + L"\"";
@@ -120,6 +121,34 @@ class InstalledService : public testing::Test {
       }
       Sleep(100);
     }
+  }
+
+  virtual std::string NameToInstall() { return winetest::UniqueName(); }
+
+  // The service, started, is stopped and disabled by Immunize and set to automatic start and
+  // started again by Remove, without a message; the immunizer lists it alone.
+  void StartThenImmunizeAndRemove(TWindows10Immunization& immunizer) {
+    std::vector<std::string> messages;
+    immunizer.OnLog = [&](TWindows10Immunization&, TImmunizationLogLevel level, const std::string& msg) {
+      messages.push_back(std::to_string(level) + ": " + msg);
+    };
+    std::uint32_t error = 0;
+    ASSERT_TRUE(bmrServiceStart(name_, error)) << error;
+    ASSERT_TRUE(WaitForState(name_, SERVICE_RUNNING));
+    EXPECT_EQ(1, immunizer.GetCount());
+    EXPECT_EQ(0, immunizer.GetImmunizedCount());
+
+    immunizer.Immunize();
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), StartTypeOf(name_));
+    EXPECT_TRUE(WaitForState(name_, SERVICE_STOPPED)) << "state " << StateOf(name_);
+    EXPECT_EQ(1, immunizer.GetImmunizedCount());
+
+    immunizer.Remove();
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), StartTypeOf(name_));
+    EXPECT_TRUE(WaitForState(name_, SERVICE_RUNNING)) << "state " << StateOf(name_);
+    EXPECT_EQ(0, immunizer.GetImmunizedCount());
+    EXPECT_EQ(std::vector<std::string>{}, messages);
+    immunizer.OnLog = nullptr;
   }
 
   std::string name_;
@@ -221,28 +250,46 @@ TEST_F(InstalledService, AnImmunizerStopsAndDisablesItThenEnablesAndStartsIt) {
   TestFolderVariable folder;
   TTestServiceImmunization immunizer;
   immunizer.settings = {{name_, "@%TVQM_TEST_FOLDER%\\tvqm_test_strings.dll,-3001", ""}};
+  StartThenImmunizeAndRemove(immunizer);
+  EXPECT_EQ("Service: Tolvex Test Telemetry Service (" + name_ + ")", immunizer.GetDetailsText());
+}
+
+// Wine has no Remote Registry service: the test service stands in for it under its name, and
+// the optional immunizer runs on it as it stands.
+class StandInRemoteRegistry : public InstalledService {
+ protected:
+  void SetUp() override {
+    ScOwned manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    ScOwned existing(OpenServiceW(manager.Get(), L"RemoteRegistry", SERVICE_QUERY_STATUS));
+    if (existing) GTEST_SKIP() << "this system has a Remote Registry service of its own, which the test leaves alone";
+    InstalledService::SetUp();
+  }
+  std::string NameToInstall() override { return "RemoteRegistry"; }
+};
+
+TEST_F(StandInRemoteRegistry, TheOptionalImmunizerStopsAndDisablesItThenStartsItAgain) {
+  TWindows10RemoteRegistryServicesImmunization immunizer;
+  StartThenImmunizeAndRemove(immunizer);
+}
+
+// Wine has no OneDrive sync services either: both count as in place, each count says why.
+TEST(Win32Services, TheOneDriveImmunizerCountsMissingSyncServicesAsInPlace) {
+  TWindows10OneDriveServicesImmunization immunizer;
   std::vector<std::string> messages;
   immunizer.OnLog = [&](TWindows10Immunization&, TImmunizationLogLevel level, const std::string& msg) {
     messages.push_back(std::to_string(level) + ": " + msg);
   };
-  std::uint32_t error = 0;
-  ASSERT_TRUE(bmrServiceStart(name_, error)) << error;
-  ASSERT_TRUE(WaitForState(name_, SERVICE_RUNNING));
-  EXPECT_EQ(1, immunizer.GetCount());
-  EXPECT_EQ(0, immunizer.GetImmunizedCount());
-
-  immunizer.Immunize();
-  EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), StartTypeOf(name_));
-  EXPECT_TRUE(WaitForState(name_, SERVICE_STOPPED)) << "state " << StateOf(name_);
-  EXPECT_EQ(1, immunizer.GetImmunizedCount());
-
-  immunizer.Remove();
-  EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), StartTypeOf(name_));
-  EXPECT_TRUE(WaitForState(name_, SERVICE_RUNNING)) << "state " << StateOf(name_);
-  EXPECT_EQ(0, immunizer.GetImmunizedCount());
-  EXPECT_EQ(std::vector<std::string>{}, messages);
-
-  EXPECT_EQ("Service: Tolvex Test Telemetry Service (" + name_ + ")", immunizer.GetDetailsText());
+  for (const char* name : {"OneSyncSvc", "OneSyncSvc_Session1"}) {
+    ScOwned manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    ScOwned existing(OpenServiceW(manager.Get(), Utf8ToWide(name).c_str(), SERVICE_QUERY_STATUS));
+    if (existing) GTEST_SKIP() << "this system has " << name << ", which the test leaves alone";
+  }
+  EXPECT_EQ(2, immunizer.GetCount());
+  EXPECT_EQ(2, immunizer.GetImmunizedCount());
+  ASSERT_EQ(2u, messages.size());
+  EXPECT_EQ(0u, messages[0].rfind("2: Unable to read status for service \"OneSyncSvc\" (error 1060: ", 0)) << messages[0];
+  EXPECT_EQ(0u, messages[1].rfind("2: Unable to read status for service \"OneSyncSvc_Session1\" (error 1060: ", 0))
+      << messages[1];
 }
 
 TEST(SolveLibrary, ReadsTheStringTableOfALibraryLoadedAsData) {

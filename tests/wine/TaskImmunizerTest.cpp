@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "engine/tvqmVorletsBaseScheduledTasks.h"
+#include "engine/tvqmVorletsMicrosoftOffice.h"
 #include "platform/os/Process.h"
 #include "platform/os/TaskScheduler10.h"
 #include "platform/os/win32/Text.h"
@@ -235,10 +236,11 @@ class TaskImmunizer20Test : public ::testing::Test {
   }
 
   // The task's enabled setting as its registered definition holds it.
-  ::testing::AssertionResult ReadEnabled(bool& enabled) {
+  ::testing::AssertionResult ReadEnabled(bool& enabled) { return ReadEnabled(folder_, name_, enabled); }
+  ::testing::AssertionResult ReadEnabled(const std::string& folderPath, const std::string& taskName, bool& enabled) {
     ComPtr<ITaskFolder> folder;
-    Bstr path(folder_);
-    Bstr name(name_);
+    Bstr path(folderPath);
+    Bstr name(taskName);
     ComPtr<IRegisteredTask> task;
     ComPtr<ITaskDefinition> definition;
     ComPtr<ITaskSettings> settings;
@@ -253,16 +255,10 @@ class TaskImmunizer20Test : public ::testing::Test {
     return ::testing::AssertionSuccess();
   }
 
-  winetest::ScopedCom com_;
-  ComPtr<ITaskService> service_;
-  ComPtr<ITaskFolder> root_;
-  const std::string folder_ = std::string(kTestFolder) + "\\" + winetest::UniqueName();
-  const std::string name_ = "Test task";
-};
-
-TEST_F(TaskImmunizer20Test, DisablesAndEnablesATaskThroughItsSettings) {
-  // A task with one program, registered through the system's own interfaces.
-  {
+  // Registers a task with one program in the folder (made when it is missing) through the
+  // system's own interfaces; the registration's own answer comes back in `registration`.
+  void RegisterTask(const std::string& folderPath, const std::string& taskName, HRESULT& registration) {
+    registration = E_FAIL;
     ComPtr<ITaskDefinition> definition;
     ASSERT_EQ(S_OK, service_->NewTask(0, definition.GetAddressOf()));
     ComPtr<IActionCollection> actions;
@@ -274,17 +270,36 @@ TEST_F(TaskImmunizer20Test, DisablesAndEnablesATaskThroughItsSettings) {
     Bstr program("C:\\windows\\system32\\notepad.exe");
     ASSERT_EQ(S_OK, exec->put_Path(program.value));
     ComPtr<ITaskFolder> folder;
-    Bstr path(folder_);
+    Bstr path(folderPath);
     VARIANT none;
     VariantInit(&none);
     none.vt = VT_NULL;
-    ASSERT_EQ(S_OK, root_->CreateFolder(path.value, none, folder.GetAddressOf()));
-    Bstr name(name_);
+    if (FAILED(root_->GetFolder(path.value, folder.GetAddressOf()))) {
+      ASSERT_EQ(S_OK, root_->CreateFolder(path.value, none, folder.GetAddressOf()));
+    }
+    Bstr name(taskName);
     ComPtr<IRegisteredTask> registered;
-    const HRESULT hr = folder->RegisterTaskDefinition(name.value, definition.Get(), TASK_CREATE_OR_UPDATE, none, none,
-                                                      TASK_LOGON_INTERACTIVE_TOKEN, none, registered.GetAddressOf());
-    if (FAILED(hr)) GTEST_SKIP() << "Task Scheduler 2.0 registers no test task here: 0x" << std::hex << hr;
+    registration = folder->RegisterTaskDefinition(name.value, definition.Get(), TASK_CREATE_OR_UPDATE, none, none,
+                                                  TASK_LOGON_INTERACTIVE_TOKEN, none, registered.GetAddressOf());
   }
+  bool FolderExists(const std::string& folderPath) {
+    ComPtr<ITaskFolder> folder;
+    Bstr path(folderPath);
+    return SUCCEEDED(root_->GetFolder(path.value, folder.GetAddressOf()));
+  }
+
+  winetest::ScopedCom com_;
+  ComPtr<ITaskService> service_;
+  ComPtr<ITaskFolder> root_;
+  const std::string folder_ = std::string(kTestFolder) + "\\" + winetest::UniqueName();
+  const std::string name_ = "Test task";
+};
+
+TEST_F(TaskImmunizer20Test, DisablesAndEnablesATaskThroughItsSettings) {
+  // A task with one program, registered through the system's own interfaces.
+  HRESULT hr = E_FAIL;
+  ASSERT_NO_FATAL_FAILURE(RegisterTask(folder_, name_, hr));
+  if (FAILED(hr)) GTEST_SKIP() << "Task Scheduler 2.0 registers no test task here: 0x" << std::hex << hr;
   bool enabled = false;
   ASSERT_TRUE(ReadEnabled(enabled));
   ASSERT_TRUE(enabled);
@@ -302,6 +317,51 @@ TEST_F(TaskImmunizer20Test, DisablesAndEnablesATaskThroughItsSettings) {
   ASSERT_TRUE(ReadEnabled(enabled));
   EXPECT_TRUE(enabled);
   EXPECT_EQ(0, immunizer.GetImmunizedCount());
+}
+
+// The Office 2016 telemetry tasks: a stand-in for one of them in "Microsoft\Office", the other
+// missing, as on a system where only one is installed.
+TEST_F(TaskImmunizer20Test, TheOffice2016ImmunizerDisablesItsTaskAndCountsTheMissingOneAsApplied) {
+  const bool hadMicrosoft = FolderExists("Microsoft");
+  const bool hadOffice = FolderExists("Microsoft\\Office");
+  const std::string office = "Microsoft\\Office";
+  const std::string task = "OfficeTelemetryAgentLogOn2016";
+  struct Cleanup {
+    ComPtr<ITaskFolder>& root;
+    std::string folder, task;
+    bool deleteOffice, deleteMicrosoft;
+    ~Cleanup() {
+      ComPtr<ITaskFolder> folderObject;
+      Bstr path(folder);
+      if (SUCCEEDED(root->GetFolder(path.value, folderObject.GetAddressOf()))) {
+        Bstr name(task);
+        folderObject->DeleteTask(name.value, 0);
+      }
+      folderObject.Reset();
+      std::vector<std::string> folders;
+      if (deleteOffice) folders.push_back(folder);
+      if (deleteMicrosoft) folders.push_back("Microsoft");
+      DeleteTestFolders(folders);
+    }
+  } cleanup{root_, office, task, !hadOffice, !hadMicrosoft};
+  HRESULT hr = E_FAIL;
+  ASSERT_NO_FATAL_FAILURE(RegisterTask(office, task, hr));
+  if (FAILED(hr)) GTEST_SKIP() << "Task Scheduler 2.0 registers no test task here: 0x" << std::hex << hr;
+
+  TOffice16TelemetryScheduledTaskImmunization immunizer;
+  EXPECT_EQ(2, immunizer.GetCount());
+  EXPECT_EQ(1, immunizer.GetImmunizedCount()) << "the missing task counts as disabled";
+
+  immunizer.Immunize();
+  bool enabled = true;
+  ASSERT_TRUE(ReadEnabled(office, task, enabled));
+  EXPECT_FALSE(enabled);
+  EXPECT_EQ(2, immunizer.GetImmunizedCount());
+
+  immunizer.Remove();
+  ASSERT_TRUE(ReadEnabled(office, task, enabled));
+  EXPECT_TRUE(enabled);
+  EXPECT_EQ(1, immunizer.GetImmunizedCount());
 }
 
 }  // namespace

@@ -18,23 +18,6 @@
 
 namespace {
 
-// The installed system, with the debugger output recorded instead of sent.
-class RecordingSystem : public os::ISystem {
- public:
-  explicit RecordingSystem(os::ISystem& inner) : inner_(inner) {}
-  std::vector<std::string> debugOutput;
-
-  bool VersionInfo(os::OsVersionInfo& info) override { return inner_.VersionInfo(info); }
-  os::SystemTime LocalTime() override { return inner_.LocalTime(); }
-  void DebugOutput(const std::string& text) override { debugOutput.push_back(text); }
-  std::string SystemMessageText(std::uint32_t code) override { return inner_.SystemMessageText(code); }
-  std::string ExpandEnvironment(const std::string& text) override { return inner_.ExpandEnvironment(text); }
-  bool EnvironmentStrings(std::vector<std::string>& strings) override { return inner_.EnvironmentStrings(strings); }
-
- private:
-  os::ISystem& inner_;
-};
-
 class TaskScheduler2Test : public testing::Test {
  protected:
   void SetUp() override {
@@ -118,7 +101,7 @@ class TaskScheduler2Test : public testing::Test {
   }
 
   os::win32::ScopedComApartment com_;
-  RecordingSystem system_{os::System()};
+  winetest::RecordingSystem system_{os::System()};
   os::ScopedOverride<os::ISystem> systemOverride_{system_};
   std::shared_ptr<os::ITaskService> service_;
   std::shared_ptr<os::ITaskFolder> root_;

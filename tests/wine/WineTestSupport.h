@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/os/Registry.h"
+#include "platform/os/System.h"
 
 namespace winetest {
 
@@ -64,5 +65,24 @@ LONG WriteWide(HKEY root, const std::string& path, const std::string& name, DWOR
                DWORD size, REGSAM view = 0);
 
 inline os::RegKey ToRegKey(HKEY key) { return reinterpret_cast<os::RegKey>(key); }
+
+// The installed system, with the debugger output recorded instead of sent: OutputDebugStringA
+// raises an exception for a debugger to see, and where Wine's 32-bit code is emulated its
+// unwinding can bring the process down.
+class RecordingSystem : public os::ISystem {
+ public:
+  explicit RecordingSystem(os::ISystem& inner) : inner_(inner) {}
+  std::vector<std::string> debugOutput;
+
+  bool VersionInfo(os::OsVersionInfo& info) override { return inner_.VersionInfo(info); }
+  os::SystemTime LocalTime() override { return inner_.LocalTime(); }
+  void DebugOutput(const std::string& text) override { debugOutput.push_back(text); }
+  std::string SystemMessageText(std::uint32_t code) override { return inner_.SystemMessageText(code); }
+  std::string ExpandEnvironment(const std::string& text) override { return inner_.ExpandEnvironment(text); }
+  bool EnvironmentStrings(std::vector<std::string>& strings) override { return inner_.EnvironmentStrings(strings); }
+
+ private:
+  os::ISystem& inner_;
+};
 
 }  // namespace winetest

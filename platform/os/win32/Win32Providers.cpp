@@ -1,6 +1,7 @@
 #include "platform/os/win32/Win32Providers.h"
 
 #include "platform/os/win32/Win32Files.h"
+#include "platform/os/win32/Win32Firewall.h"
 #include "platform/os/win32/Win32Library.h"
 #include "platform/os/win32/Win32Process.h"
 #include "platform/os/win32/Win32Registry.h"
@@ -33,4 +34,8 @@ void InstallWin32Providers() {
   os::Install<os::IAccounts>(&accounts);
   static os::win32::Win32Shell shell;
   os::Install<os::IShell>(&shell);
+  static os::win32::Win32FirewallLibrary firewall;
+  static os::win32::Win32ComRuntime com;
+  os::Install<os::IFirewallLibrary>(&firewall);
+  os::Install<os::IComRuntime>(&com);
 }

@@ -6,6 +6,7 @@
 #include <taskschd.h>
 #include <wrl/client.h>
 
+#include "platform/os/win32/Bstr.h"
 #include "platform/os/win32/Text.h"
 
 using Microsoft::WRL::ComPtr;
@@ -115,22 +116,6 @@ HResult Note(HRESULT hr) {
   }
   return static_cast<HResult>(hr);
 }
-
-// An owned BSTR made from UTF-8 text.
-class Bstr {
- public:
-  explicit Bstr(const std::string& text) {
-    const std::wstring wide = Utf8ToWide(text);
-    value_ = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
-  }
-  ~Bstr() { SysFreeString(value_); }
-  Bstr(const Bstr&) = delete;
-  Bstr& operator=(const Bstr&) = delete;
-  operator BSTR() const { return value_; }
-
- private:
-  BSTR value_ = nullptr;
-};
 
 // A VARIANT holding a text, or VT_NULL.
 class Variant {
