@@ -106,6 +106,11 @@ TEST(PathTemplatesOnWine, DesktopSysnativeAndTempAreTheSystemsAndTheBuildIsTimed
   EXPECT_EQ(desktop + "\\", table.Expand("<$DESKTOP>\\", true));
   EXPECT_EQ(GetFileAttributesW(os::win32::Utf8ToWide(desktop).c_str()) & FILE_ATTRIBUTE_DIRECTORY,
             static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+  // The user's own desktop: below the user's profile, not the default user's or the public one.
+  const std::string profile = EnvironmentW(L"USERPROFILE");
+  ASSERT_FALSE(profile.empty());
+  EXPECT_EQ(0, _strnicmp(desktop.c_str(), (profile + "\\").c_str(), profile.size() + 1)) << profile;
+  EXPECT_NE(ShellFolderW(CSIDL_COMMON_DESKTOPDIRECTORY), desktop);
 
   // A 32-bit process on 64-bit Windows reaches the real system folder through sysnative.
   BOOL wow64 = FALSE;

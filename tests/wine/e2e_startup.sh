@@ -9,7 +9,10 @@
 # normally.
 # Wine also gives 0 when it could not run a 32-bit program at all, so a loader trace must
 # show that the exe was loaded into a 32-bit process and that this process left through the
-# normal shut-down path (LdrShutdownProcess), not through a crash.
+# normal shut-down path (LdrShutdownProcess), not through a crash. The silent start also
+# traces file calls: the exe itself must have opened every planted file (else the start
+# proves nothing about them), and the trace's times give what the table's build took in the
+# program's own process.
 #
 # usage: e2e_startup.sh <TolvexQuietmark.exe> <scripts/wine-run> <folder for the logs>
 set -u
@@ -43,13 +46,34 @@ plant "Mozilla/Firefox/profiles.ini" "$broken_ini"
 plant "Thunderbird/profiles.ini" "$huge_ini"
 plant "Postbox/profiles.ini" "$fixtures/ProfilesIni/odd.ini"
 
+# The planted files below the Roaming folder, as the trace writes them ("\\" for "\").
+planted_reads=('Mozilla\\registry.dat' 'nsreg.dat' 'Mozilla\\Firefox\\profiles.ini' 'Thunderbird\\profiles.ini'
+               'Postbox\\profiles.ini')
+
+# check_reads <timed trace> <pid>: every planted file opened by the exe's process, and the
+# time from the table's first shell folder (the Windows folder, whose test opens its trace)
+# to the last profile file it probed.
+check_reads() {
+  local trace=$1 pid=$2 file own
+  own=$(grep -a -E "^[0-9]+\.[0-9]{3}:$pid:[0-9a-f]+:trace:file:" "$trace")
+  for file in "${planted_reads[@]}"; do
+    grep -a -q -F "\\\\AppData\\\\Roaming\\\\$file\" GENERIC_READ" <<<"$own" ||
+      problems+=("the exe never opened $file below the Roaming folder")
+  done
+  build=$(awk -F: '/:trace:file:GetFileAttributesW L"C:\\\\windows"$/ { if (start == "") start = $1 }
+                   /:trace:file:GetFileAttributesW L".*\\\\Wyzo\\\\Data\\\\profiles\.ini"$/ { end = $1 }
+                   END { if (start != "" && end != "") printf "%.0f ms", (end - start) * 1000 }' <<<"$own")
+}
+
 run_case() {
-  local name=$1
-  shift
+  local name=$1 channels=$2
+  shift 2
   local log="$logs/$name.log"
   local started=$SECONDS
-  WINEDEBUG=+pid,+loaddll,+module "$wine_run" "$exe" "$@" >"$log.out" 2>"$log"
+  WINEDEBUG=+pid,+loaddll,+module$channels "$wine_run" "$exe" "$@" >"$log.out" 2>"$log.timed"
   local code=$?
+  # Without the times in front, the lines start with the process id, as the checks expect.
+  sed -E 's/^[0-9]+\.[0-9]{3}://' "$log.timed" >"$log"
   local took=$((SECONDS - started))
   # "0123:0124:trace:loaddll:build_module Loaded L"Z:\...\TolvexQuietmark.exe" at 00400000: native"
   local loaded pid
@@ -64,8 +88,13 @@ run_case() {
     grep -a -q "^$pid:[0-9a-f]*:trace:module:LdrShutdownProcess" "$log" ||
       problems+=("process $pid did not shut down normally")
   fi
+  local build="" reads=""
+  if [ -n "$pid" ] && [[ $channels == *file* ]]; then
+    check_reads "$log.timed" "$pid"
+    reads=", every planted file read${build:+, table built in $build with file tracing on}"
+  fi
   if [ ${#problems[@]} -eq 0 ]; then
-    echo "e2e $name: passed (exit code 0, 32-bit process $pid shut down normally, ${took}s)"
+    echo "e2e $name: passed (exit code 0, 32-bit process $pid shut down normally$reads, ${took}s)"
   else
     echo "e2e $name: FAILED: ${problems[*]} (${took}s; trace in $log)"
     tail -n 20 "$log"
@@ -73,8 +102,8 @@ run_case() {
   fi
 }
 
-run_case silent /silent
-run_case no-arguments
+run_case silent ,+timestamp,trace+file /silent
+run_case no-arguments ""
 
 if [ "$failures" -eq 0 ]; then
   echo "2 passed, 0 failed"
