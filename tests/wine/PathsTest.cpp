@@ -137,6 +137,15 @@ TEST(PathTemplatesOnWine, DesktopSysnativeAndTempAreTheSystemsAndTheBuildIsTimed
   EXPECT_EQ(PathSourceBit(psCLSID) | PathSourceBit(psEnvironment), appData->GetItem(0)->Sources & 0x05);
   EXPECT_EQ(FirstFolder(table, "APPDATA") + "\\Microsoft\\Internet Explorer\\Quick Launch",
             FirstFolder(table, "QUICKLAUNCH"));
+
+  wchar_t user[260];
+  DWORD userLength = 260;
+  ASSERT_TRUE(GetUserNameW(user, &userLength));
+  EXPECT_EQ(WideToUtf8(user), FirstFolder(table, "USER"));
+  wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1];
+  DWORD computerLength = MAX_COMPUTERNAME_LENGTH + 1;
+  ASSERT_TRUE(GetComputerNameW(computer, &computerLength));
+  EXPECT_EQ(WideToUtf8(computer), FirstFolder(table, "COMPUTER"));
 }
 
 }  // namespace
