@@ -62,7 +62,6 @@ bool IsEntryText(const std::string& text) {
   return !text.empty() && text.front() != '#' && text.find_first_of(" \t") != std::string::npos;
 }
 
-
 bool IsLocalAddress(const std::string& address) {
   return StartsWith(address, "127.0.0.") || address == "0.0.0.0" || address == "::1";
 }
