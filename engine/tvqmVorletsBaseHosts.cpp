@@ -19,6 +19,70 @@ const rtl::ResourceString rslogsuccesshostsfileaccess{"rslogsuccesshostsfileacce
                                                       "Processed hosts file on attempt %0:d."};
 
 constexpr std::int64_t kAttempts = 5;
+// Another program (a virus scanner, the DNS client) may hold the file for a moment: the
+// attempts wait a little longer each time.
+constexpr std::uint32_t kFirstPauseMs = 100;
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+bool IsHexDigit(char c) { return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+
+// Four decimal numbers 0 to 255 without leading zeros, separated by dots.
+bool IsIPv4Text(std::string_view text) {
+  int parts = 0;
+  std::size_t at = 0;
+  while (true) {
+    const std::size_t start = at;
+    int value = 0;
+    while (at < text.size() && IsDigit(text[at]) && at - start < 3) value = value * 10 + (text[at++] - '0');
+    const std::size_t digits = at - start;
+    if (digits == 0 || value > 255 || (digits > 1 && text[start] == '0')) return false;
+    if (++parts == 4) return at == text.size();
+    if (at >= text.size() || text[at] != '.') return false;
+    ++at;
+  }
+}
+
+// Eight groups of one to four hex digits separated by colons, one run of zero groups
+// written as "::", the last two groups possibly as an IPv4 address.
+bool IsIPv6Text(std::string_view text) {
+  int groups = 0;
+  bool compressed = false;
+  std::size_t at = 0;
+  if (text.substr(0, 2) == "::") {
+    compressed = true;
+    at = 2;
+    if (at == text.size()) return true;
+  } else if (!text.empty() && text.front() == ':') {
+    return false;
+  }
+  while (at < text.size()) {
+    const std::size_t start = at;
+    while (at < text.size() && IsHexDigit(text[at]) && at - start < 5) ++at;
+    if (at < text.size() && text[at] == '.') {
+      // The IPv4 tail takes the place of two groups.
+      if (!IsIPv4Text(text.substr(start))) return false;
+      groups += 2;
+      at = text.size();
+      break;
+    }
+    const std::size_t digits = at - start;
+    if (digits == 0 || digits > 4) return false;
+    ++groups;
+    if (at == text.size()) break;
+    if (text[at] != ':') return false;
+    ++at;
+    if (at < text.size() && text[at] == ':') {
+      if (compressed) return false;
+      compressed = true;
+      ++at;
+      if (at == text.size()) break;
+    } else if (at == text.size()) {
+      return false;
+    }
+  }
+  return compressed ? groups < 8 : groups == 8;
+}
 
 }  // namespace
 
@@ -26,12 +90,15 @@ TCustomWindows10HostsImmunization::TCustomWindows10HostsImmunization() {
   // The editor completes its own default block while reading; the markers of this kind are
   // set afterwards, so that block stays in the file with every save.
   HostsFile = std::make_unique<THostsFile>();
-  // A policy that switches the custom address on without giving one would write lines that
-  // are no entries: they block nothing, never count, and every apply would add them again.
+  // A policy address that is no address would write lines that are no entries ("#" makes
+  // comments that never count, so every apply adds them again) or, with a line break, lines
+  // of its own: only an IPv4 or IPv6 address is used.
   std::string address;
-  BlockAddress = GetPolicyCustomBlockIP(address) && !rtl::Trim(address).empty() ? address : "0.0.0.0";
+  BlockAddress = GetPolicyCustomBlockIP(address) && IsIPAddressText(address) ? address : "0.0.0.0";
   SetSectionSuffix("");
 }
+
+bool IsIPAddressText(std::string_view text) { return IsIPv4Text(text) || IsIPv6Text(text); }
 
 TCustomWindows10HostsImmunization::~TCustomWindows10HostsImmunization() {
   Hosts.clear();
@@ -94,6 +161,7 @@ void TCustomWindows10HostsImmunization::ProcessHostsFile(const char* operation, 
       done = true;
     } catch (const std::exception& error) {
       report(attempt, std::string(error.what()));
+      if (attempt < kAttempts) os::System().Pause(kFirstPauseMs << (attempt - 1));
       ++attempt;
     }
   }

@@ -10,10 +10,14 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/tvqmVorletsBase.h"
 #include "platform/bmrFFHosts.h"
+
+// An IPv4 address in dotted decimal or an IPv6 address in its text forms, nothing around it.
+bool IsIPAddressText(std::string_view text);
 
 class TCustomWindows10HostsImmunization : public TWindows10Immunization {
  public:

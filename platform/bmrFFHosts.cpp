@@ -62,11 +62,6 @@ bool IsEntryText(const std::string& text) {
   return !text.empty() && text.front() != '#' && text.find_first_of(" \t") != std::string::npos;
 }
 
-// The removal tests the line as it stands, leading blanks included.
-bool IsUntrimmedEntryLine(const std::string& line) {
-  return !line.empty() && line.front() != '#' && line.find_first_of(" \t") != std::string::npos;
-}
-
 bool IsLocalAddress(const std::string& address) {
   return StartsWith(address, "127.0.0.") || address == "0.0.0.0" || address == "::1";
 }
@@ -136,6 +131,16 @@ std::string BackupStamp() {
   return rtl::Format("%.4d", {std::int64_t{now.year}}) + TwoDigits(now.month) + TwoDigits(now.day) + "-" +
          TwoDigits(now.hour) + TwoDigits(now.minute) + TwoDigits(now.second);
 }
+
+// A backup name of its own: a second save within the same second must not replace the first
+// backup, which may be the only copy of the user's lines.
+std::string BackupName(const std::string& fileName, const std::string& stamp, int number) {
+  return fileName + stamp + (number > 1 ? "-" + std::to_string(number) : std::string()) + ".backup";
+}
+
+constexpr std::uint32_t kErrorFileExists = 80;
+constexpr std::uint32_t kErrorAlreadyExists = 183;
+constexpr int kBackupNames = 100;
 
 // The file beside the hosts file that takes the new content before it replaces the old one.
 std::string ReplacementName(const std::string& fileName) {
@@ -308,7 +313,9 @@ void THostsFile::LoadFromFile(const std::string& fileName) {
   if (error != 0 && !IsMissingFileError(error)) {
     throw EFOpenError(rtl::Format("Cannot open file \"%s\". %s", {fileName, SystemText(error)}));
   }
-  if (error == 0) Lines = SplitLines(content);
+  readFound_ = error == 0;
+  if (readFound_) Lines = SplitLines(content);
+  readContent_ = std::move(content);
   Parse();
   if (StartIndex < 0 && EndIndex < 0) {
     Lines.insert(Lines.end(), {"", StartMarker, FixedCommentLine(), EndMarker, ""});
@@ -445,9 +452,11 @@ bool THostsFile::RemoveEntries(const std::vector<std::string>& names) {
   std::vector<std::string> lineNames;
   for (std::size_t i = Lines.size(); i-- > 0;) {
     const std::string& line = Lines[i];
-    if (!IsUntrimmedEntryLine(line)) continue;
+    // The same test as Parse's: a comment line indented by a blank or TAB is no entry line.
+    const std::string text = rtl::Trim(line);
+    if (!IsEntryText(text)) continue;
     if (OnProgress) OnProgress(total - 1 - static_cast<std::int32_t>(i), total);
-    SplitLine(rtl::Trim(line), address, lineNames);
+    SplitLine(text, address, lineNames);
     std::vector<std::string> remaining;
     bool lost = false;
     for (std::size_t n = lineNames.size(); n-- > 0;) {
@@ -516,23 +525,48 @@ void THostsFile::Save(bool makeReadOnly) {
   if (!bmrGetTweakByte("CreateHostsBackups", backups)) backups = 1;
   if (backups != 0 && files.FileExists(FileName)) {
     // A failed backup does not stop the save.
-    files.Copy(FileName, FileName + BackupStamp() + ".backup", false);
+    const std::string stamp = BackupStamp();
+    for (int number = 1; number <= kBackupNames; ++number) {
+      const std::uint32_t error = files.Copy(FileName, BackupName(FileName, stamp, number), true);
+      if (error != kErrorFileExists && error != kErrorAlreadyExists) break;
+    }
   }
+
   files.SetAttributes(FileName, os::kFileAttributeNormal);
 
   // The new content goes to a file beside the old one, which it then replaces in one step:
   // a write that fails midway leaves the hosts file as it was.
   if (IsWindows2000()) QueryDnsCache(DnsCacheQueried, DnsCacheWasRunning);
   const std::string replacement = ReplacementName(FileName);
-  std::uint32_t error = files.WriteAll(replacement, Text());
-  if (error == 0) {
-    error = files.MoveEx(replacement, FileName, os::kMoveFileReplaceExisting | os::kMoveFileWriteThrough);
+  const std::string text = Text();
+  std::uint32_t error = files.WriteAll(replacement, text);
+  bool changed = false;
+  if (error == 0 && readFound_) {
+    // Lines another program wrote since the read would be lost: the file must still hold the
+    // bytes that were read. This comes last before the replace, to keep the gap small.
+    std::string now;
+    const std::uint32_t readError = files.ReadAll(FileName, now);
+    changed = IsMissingFileError(readError) || (readError == 0 && now != readContent_);
+    error = changed ? 0 : readError;
+  }
+  if (error == 0 && !changed) {
+    // Without a file read, the new one is only created: one that appeared since is kept.
+    const std::uint32_t flags = readFound_ ? os::kMoveFileReplaceExisting | os::kMoveFileWriteThrough
+                                           : os::kMoveFileWriteThrough;
+    error = files.MoveEx(replacement, FileName, flags);
+    changed = !readFound_ && (error == kErrorAlreadyExists || error == kErrorFileExists);
   }
   if (IsWindows2000() && DnsCacheQueried && DnsCacheWasRunning) StartDnsCache();
-  if (error != 0) {
+  if (changed || error != 0) {
     files.Remove(replacement);
+    if (changed) {
+      throw EFChangedError(
+          rtl::Format("Cannot create file \"%s\". The file was changed by another program.", {FileName}));
+    }
     throw EFCreateError(rtl::Format("Cannot create file \"%s\". %s", {FileName, SystemText(error)}));
   }
+  readContent_ = text;
+  readFound_ = true;
   // The new file comes with the attributes of a new file; it gets exactly the asked ones.
   files.SetAttributes(FileName, makeReadOnly ? os::kFileAttributeReadOnly : os::kFileAttributeNormal);
 }

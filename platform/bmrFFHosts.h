@@ -121,7 +121,10 @@ class THostsFile {
   void RemoveAllEntries();
   // Writes Lines to FileName: a new file beside it takes the content and then replaces it in
   // one step. Raises EFCreateError when the content cannot be put in place; the file is then
-  // as it was (with its attributes cleared).
+  // as it was (with its attributes cleared). Only the file that was read is replaced: when
+  // the read found none, the new file is only created, never put over one that appeared
+  // since; when it found one, its bytes must be those read, checked just before the replace.
+  // Otherwise EFChangedError is raised and the caller edits a fresh read.
   void Save(bool makeReadOnly);
   bool HasEntry(const std::string& hostName) const;
   const std::string& GetFileName() const { return FileName; }
@@ -134,8 +137,19 @@ class THostsFile {
   void AddPair(const std::string& name, const std::string& address);
 
   std::string FileName;
+  // The bytes of the file as read (or last saved); whether there was a file at all.
+  std::string readContent_;
+  bool readFound_ = false;
   std::vector<std::uint32_t> otherPositions_;
   std::vector<std::uint32_t> localPositions_;
+};
+
+// The file is no longer the one that was read: another program replaced, removed or
+// created it in the meantime.
+class EFChangedError : public EFCreateError {
+ public:
+  using EFCreateError::EFCreateError;
+  std::string ClassName() const override { return "EFChangedError"; }
 };
 
 // Start-up: reads the running Windows' version for Save, with a trace of the module.

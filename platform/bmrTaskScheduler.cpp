@@ -35,7 +35,18 @@ struct DecodedDateTime {
   std::int64_t hour = 0, minute = 0, second = 0;
 };
 
-// Rounds to the millisecond, then splits into the calendar date and the time of day.
+// The calendar's bounds as day values: 0001-01-01 and the day after 9999-12-31.
+constexpr double kFirstDay = -693593.0;
+constexpr double kDayAfterLast = 2958466.0;
+
+// Whether the value, rounded to the millisecond, lies within the calendar (NaN does not).
+bool InCalendar(TDateTime value) {
+  const double msecs = std::round(value * static_cast<double>(kMSecsPerDay));
+  return msecs >= kFirstDay * kMSecsPerDay && msecs < kDayAfterLast * kMSecsPerDay;
+}
+
+// Rounds to the millisecond, then splits into the calendar date and the time of day. Only
+// for values InCalendar: others would overflow.
 DecodedDateTime Decode(TDateTime value) {
   const auto msecs = static_cast<std::int64_t>(std::llround(value * static_cast<double>(kMSecsPerDay)));
   DecodedDateTime result;
@@ -177,6 +188,7 @@ std::string GetCurrentComputerName() {
 }
 
 std::string DateTimeToISO8601(TDateTime aValue) {
+  if (!InCalendar(aValue)) return kOutOfCalendarDateTimeText;
   const DecodedDateTime t = Decode(aValue);
   char buffer[64];
   std::snprintf(buffer, sizeof buffer, "%04lld-%02lld-%02lldT%02lld:%02lld:%02lld", static_cast<long long>(t.year),
@@ -186,6 +198,7 @@ std::string DateTimeToISO8601(TDateTime aValue) {
 }
 
 std::int32_t MinutesOfTime(TDateTime aValue) {
+  if (!InCalendar(aValue)) return 0;
   const DecodedDateTime t = Decode(aValue);
   return static_cast<std::int32_t>(t.hour * 60 + t.minute);
 }
@@ -195,6 +208,7 @@ std::string DurationToISO8601(TDateTime aValue) {
   // Durations are never negative here; should one be, it is written as its magnitude with a
   // leading minus sign rather than as a nonsense date.
   if (aValue < 0) return "-" + DurationToISO8601(-aValue);
+  if (!InCalendar(aValue)) return kOutOfCalendarDurationText;
   const DecodedDateTime t = Decode(aValue);
   const std::string time = TwoDigits(t.hour) + "H" + TwoDigits(t.minute) + "M" + TwoDigits(t.second) + "S";
   if (t.days >= 1) return "P" + TwoDigits(t.days) + "DT" + time;

@@ -48,6 +48,11 @@ class ETaskSchedulerError : public rtl::Exception {
 std::string GetCurrentUserName();
 // GetComputerNameA with a 16-character buffer; empty when the call fails.
 std::string GetCurrentComputerName();
+// A value outside the calendar (NaN, an infinity, before the year 1 or after the year 9999,
+// or a duration longer than 2958465 days) has no date: the conversions give these fixed
+// texts below, and MinutesOfTime gives 0; never a text from an overflowed number.
+inline constexpr const char* kOutOfCalendarDateTimeText = "0000-00-00T00:00:00";
+inline constexpr const char* kOutOfCalendarDurationText = "P0000D";
 // "YYYY-MM-DDTHH:MM:SS" of the value rounded to the millisecond.
 std::string DateTimeToISO8601(TDateTime aValue);
 // Hour * 60 + minute of the value's time of day (whole days, seconds and milliseconds dropped).

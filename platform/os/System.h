@@ -4,8 +4,10 @@
 // System-wide queries: the version, the local clock, the debugger output, the system's text
 // of an error code and the environment.
 
+#include <chrono>
 #include <cstdint>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/os/Seams.h"
@@ -53,6 +55,10 @@ class ISystem {
   // entries of the drives) in block order, up to the empty string that ends it; the block is
   // freed again. False when the call gives no block.
   virtual bool EnvironmentStrings(std::vector<std::string>& strings) = 0;
+  // Sleep: waits before a call is tried again. Fakes record the pause instead.
+  virtual void Pause(std::uint32_t milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+  }
 };
 
 inline ISystem& System() { return Get<ISystem>(); }

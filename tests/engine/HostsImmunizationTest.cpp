@@ -311,3 +311,111 @@ TEST_F(HostsImmunizationTest, TelemetryHostsListsThirtySevenEntriesOfThirtyFiveN
 }
 
 }  // namespace
+
+namespace {
+
+// Another program at work on the file between the read and the replace: the edit is made
+// again on a fresh read, and none of the other program's lines is lost.
+TEST_F(HostsImmunizationTest, AFileChangedBetweenReadAndReplaceIsEditedAgain) {
+  const std::string late = "10.7.7.7 late.example\r\n";
+  struct Case {
+    const char* name;
+    bool existsAtStart;
+    std::function<void(fakes::FakeFiles&)> race;
+    bool lateLine;
+  };
+  auto onFirstWrite = [](std::function<void(fakes::FakeFiles&)> act) {
+    return [act](fakes::FakeFiles& files) {
+      auto done = std::make_shared<bool>(false);
+      files.beforeCall = [&files, act, done](const std::string& call) {
+        if (*done || call.rfind("WriteFile", 0) != 0) return;
+        *done = true;
+        act(files);
+      };
+    };
+  };
+  const std::vector<Case> cases = {
+      {"briefly absent (2)", true, [](fakes::FakeFiles& f) { f.failures.Fail("ReadFile", 2, "hosts", 1); }, false},
+      {"briefly absent (3)", true, [](fakes::FakeFiles& f) { f.failures.Fail("ReadFile", 3, "hosts", 1); }, false},
+      {"lines added after the read", true,
+       onFirstWrite([&](fakes::FakeFiles& f) { f.SetFile(kHosts, *f.Content(kHosts) + late); }), true},
+      {"created after a read that found none", false,
+       onFirstWrite([&](fakes::FakeFiles& f) { f.SetFile(kHosts, kUserLines + late); }), true},
+  };
+  for (const bool undo : {false, true}) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(undo ? "undo, " : "apply, ") + c.name);
+      fakes::FakeWindows fresh;
+      if (c.existsAtStart) fresh.files.SetFile(kHosts, kUserLines + Joined({kStart, "0.0.0.0\told.example", kEnd}));
+      TTestHostsImmunization immunizer({"a.example"});
+      messages.clear();
+      Listen(immunizer);
+      c.race(fresh.files);
+
+      undo ? immunizer.Remove() : immunizer.Immunize();
+
+      const std::string content = fresh.files.Content(kHosts).value_or("<missing>");
+      for (const char* line : {"# my own\r\n", "127.0.0.1 localhost\r\n", "10.0.0.2 nas.home # backup box\r\n"}) {
+        EXPECT_NE(content.find(line), std::string::npos) << content;
+      }
+      EXPECT_EQ(content.find(late) != std::string::npos, c.lateLine) << content;
+      EXPECT_EQ(content.find("a.example") != std::string::npos, !undo) << content;
+      EXPECT_EQ(content.find("old.example") != std::string::npos, !undo && c.existsAtStart) << content;
+      ASSERT_FALSE(messages.empty());
+      EXPECT_EQ(messages.back(), (Message{ilSuccess, "Processed hosts file on attempt 2."}));
+      for (const auto& path : fresh.files.Paths()) EXPECT_EQ(path.find("tvqm-new"), std::string::npos) << path;
+    }
+  }
+}
+
+TEST_F(HostsImmunizationTest, AttemptsPauseLongerEachTime) {
+  const std::vector<std::pair<int, std::vector<std::uint32_t>>> cases = {
+      {0, {}}, {1, {100}}, {5, {100, 200, 400, 800}}};
+  for (const auto& [failures, pauses] : cases) {
+    SCOPED_TRACE(failures);
+    fakes::FakeWindows fresh;
+    fresh.files.SetFile(kHosts, kUserLines);
+    TTestHostsImmunization immunizer({"a.example"});
+    fresh.files.failures.Fail("MoveFileExW", os::kErrorFileSharingViolation, "", failures);
+    immunizer.Immunize();
+    EXPECT_EQ(fresh.system.pauses, pauses);
+  }
+}
+
+TEST_F(HostsImmunizationTest, OnlyAnAddressIsTakenFromTheBlockIPPolicy) {
+  const std::vector<std::pair<const char*, const char*>> cases = {
+      {"10.1.2.3", "10.1.2.3"},
+      {"::", "::"},
+      {"fe80::1", "fe80::1"},
+      {"2001:db8:0:0:0:0:0:1", "2001:db8:0:0:0:0:0:1"},
+      {"::ffff:10.0.0.1", "::ffff:10.0.0.1"},
+      {"#", "0.0.0.0"},
+      {"10.0.0.1\r\n1.2.3.4 evil.example", "0.0.0.0"},
+      {"10.0.0.1 # comment", "0.0.0.0"},
+      {" 10.0.0.1", "0.0.0.0"},
+      {"256.0.0.1", "0.0.0.0"},
+      {"10.0.0", "0.0.0.0"},
+      {"10.0.0.01", "0.0.0.0"},
+      {"1:2:3:4:5:6:7:8:9", "0.0.0.0"},
+      {"1::2::3", "0.0.0.0"},
+      {"12345::1", "0.0.0.0"},
+      {":1", "0.0.0.0"},
+      {"1:", "0.0.0.0"},
+      {"localhost", "0.0.0.0"},
+  };
+  for (const auto& [value, used] : cases) {
+    SCOPED_TRACE(value);
+    EXPECT_EQ(IsIPAddressText(value), std::string(value) == used);
+    fakes::FakeWindows fresh;
+    fresh.files.SetFile(kHosts, kUserLines);
+    fresh.registry.SetDword(os::kHKeyLocalMachine, kPolicy, "CustomBlockIP", 1);
+    fresh.registry.SetString(os::kHKeyLocalMachine, kPolicy, "BlockIP", value);
+    TTestHostsImmunization immunizer({"a.example"});
+    immunizer.Immunize();
+    const std::string applied = *fresh.files.Content(kHosts);
+    EXPECT_NE(applied.find(std::string("\r\n") + used + "\ta.example\r\n"), std::string::npos) << applied;
+    EXPECT_EQ(immunizer.GetImmunizedCount(), 1);
+  }
+}
+
+}  // namespace

@@ -16,7 +16,6 @@
 namespace {
 
 const os::RegKey HKLM = os::kHKeyLocalMachine;
-const os::RegKey HKCU = os::kHKeyCurrentUser;
 const std::string kImmunisation = "SOFTWARE\\Policies\\Brenmoor Ltd.\\Tolvex Quietmark\\Immunisation";
 
 // The standard classes built so far, in list order, with what each class answers.

@@ -62,6 +62,7 @@ std::uint32_t FakeFiles::CreateError(const std::string& path, std::uint32_t refu
 
 std::optional<std::uint32_t> FakeFiles::Check(const char* call, const std::string& subject) {
   calls.push_back(std::string(call) + " " + subject);
+  if (beforeCall) beforeCall(calls.back());
   if (auto code = failures.Check(call, subject)) return static_cast<std::uint32_t>(*code);
   return std::nullopt;
 }

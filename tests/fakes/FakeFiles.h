@@ -7,6 +7,7 @@
 // stopped midway does.
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -33,6 +34,8 @@ class FakeFiles : public os::IFiles {
   std::string tempFolder = "C:\\Users\\Tester\\AppData\\Local\\Temp\\";
   // Every call as "<call> <subject>", in order.
   std::vector<std::string> calls;
+  // Runs before every call with its "<call> <subject>": another program at work in between.
+  std::function<void(const std::string& call)> beforeCall;
 
   // --- test helpers ---
   void AddFolder(const std::string& path);

@@ -59,6 +59,9 @@ class FakeSystem : public os::ISystem {
     return true;
   }
   os::SystemTime LocalTime() override { return now; }
+  // Every pause asked for, in milliseconds; none is waited.
+  std::vector<std::uint32_t> pauses;
+  void Pause(std::uint32_t milliseconds) override { pauses.push_back(milliseconds); }
   void DebugOutput(const std::string& text) override { debugOutput.push_back(text); }
   std::string SystemMessageText(std::uint32_t code) override {
     auto it = messages.find(code);

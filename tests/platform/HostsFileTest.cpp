@@ -251,6 +251,20 @@ TEST_F(HostsFileTest, RemovingNamesRewritesOnlyTheLinesThatHeldThem) {
   EXPECT_FALSE(file.RemoveEntries({"a.example"}));
 }
 
+TEST_F(HostsFileTest, RemovingNamesLeavesIndentedCommentLinesAlone) {
+  const Lines comments = {" # 1.1.1.1 a.example", "\t# a.example", "  #a.example b.example"};
+  Lines lines = comments;
+  lines.push_back("  2.2.2.2 a.example b.example");
+  lines.insert(lines.end(), {kStart, kEnd});
+  windows.files.SetFile(kHosts, Joined(lines));
+  THostsFile file(kHosts);
+  EXPECT_TRUE(file.RemoveEntries({"a.example", "#", "1.1.1.1"}));
+  Lines expected = comments;
+  expected.insert(expected.end(), {"2.2.2.2\tb.example", kStart, kEnd});
+  EXPECT_EQ(file.Lines, expected);
+  EXPECT_EQ(file.RemovedCount, 1);
+}
+
 TEST_F(HostsFileTest, EmptyingTheBlockLeavesItsMarkersAdjacent) {
   const std::string comment = THostsFile::FixedCommentLine();
   windows.files.SetFile(kHosts, Joined({"9.9.9.9 user.example", kStart, comment, "0.0.0.0\ta.example",
@@ -283,6 +297,7 @@ TEST_F(HostsFileTest, SavingBacksUpClearsWritesBesideReplacesAndSetsTheAttribute
   EXPECT_EQ(windows.files.calls, (Lines{"GetFileAttributesW " + etc + "hosts.",
                                         "CopyFileW " + etc + "hosts. -> " + etc + "hosts.20151231-235959.backup",
                                         "SetFileAttributesW " + etc + "hosts.", "WriteFile " + etc + "hosts.tvqm-new",
+                                        "ReadFile " + etc + "hosts.",
                                         "MoveFileExW " + etc + "hosts.tvqm-new -> " + etc + "hosts.",
                                         "SetFileAttributesW " + etc + "hosts."}));
   EXPECT_EQ(windows.files.AttributesOf(kHosts), os::kFileAttributeReadOnly);
@@ -295,8 +310,10 @@ TEST_F(HostsFileTest, SavingMakesADatedBackupOfTheFileAsItWas) {
   file.Save(false);
   file.Save(false);
   const std::string backup = "C:\\Windows\\system32\\drivers\\etc\\hosts.20151231-235959.backup";
-  EXPECT_EQ(windows.files.Paths(), (Lines{kHosts, backup}));
-  EXPECT_EQ(windows.files.Content(backup), Content()) << "the second save's backup replaced the first";
+  const std::string second = "C:\\Windows\\system32\\drivers\\etc\\hosts.20151231-235959-2.backup";
+  EXPECT_EQ(windows.files.Paths(), (Lines{kHosts, second, backup}));
+  EXPECT_EQ(windows.files.Content(backup), "old\r\n") << "a later backup in the same second replaced the first";
+  EXPECT_EQ(windows.files.Content(second), Content());
 
   windows.system.now = {2016, 1, 5, 1, 0, 0, 0, 0};
   file.Save(false);

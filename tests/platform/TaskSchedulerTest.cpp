@@ -1,6 +1,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "platform/bmrTaskScheduler.h"
 #include "platform/os/TaskScheduler.h"
 #include "tests/fakes/FakeWindows.h"
@@ -65,6 +67,26 @@ TEST(TaskSchedulerTexts, MinutesOfTime) {
       {5 * kMinute, 5}, {0, 0}, {1.5, 720}, {90 * kSecond, 1}, {90 * kMinute, 90}, {At(2016, 3, 9, 23, 59, 59), 1439},
   };
   for (const auto& c : cases) EXPECT_EQ(MinutesOfTime(c.value), c.minutes) << c.value;
+}
+
+// Values outside the calendar give the fixed texts, never an overflowed number (the sanitizer
+// run reports one).
+TEST(TaskSchedulerTexts, ValuesOutsideTheCalendarGiveFixedTexts) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  for (const double value : {nan, inf, -inf, 1e300, -1e300, 2958466.0, 2958466.0 - 0.0004 * kSecond, -693594.0,
+                             9.3e15, -9.3e15}) {
+    SCOPED_TRACE(value);
+    EXPECT_EQ(DateTimeToISO8601(value), kOutOfCalendarDateTimeText);
+    EXPECT_EQ(MinutesOfTime(value), 0);
+    if (!(value < 0)) {
+      EXPECT_EQ(DurationToISO8601(value), kOutOfCalendarDurationText);
+    }
+  }
+  EXPECT_EQ(DurationToISO8601(-inf), std::string("-") + kOutOfCalendarDurationText);
+  EXPECT_EQ(DateTimeToISO8601(2958466.0 - kSecond), "9999-12-31T23:59:59") << "the last second is in";
+  EXPECT_EQ(DateTimeToISO8601(-693593.0), "0001-01-01T00:00:00") << "the first day is in";
+  EXPECT_EQ(DurationToISO8601(2958465.0), "P2958465DT00H00M00S");
 }
 
 TEST(TaskSchedulerTexts, AccountNamesAreEmptyWhenTheQueryFails) {

@@ -232,4 +232,33 @@ TEST(Win32Files, TheEditorSavesBesideReplacesAndBacksUp) {
   EXPECT_EQ(ReadBack(folder.File(names[1])), user);
 }
 
+// The save replaces only the file it read: one created or changed behind its back stays, and
+// every backup keeps a name of its own.
+TEST(Win32Files, TheEditorReplacesOnlyTheFileItRead) {
+  ScratchFolder folder;
+  const std::string hosts = folder.File("hosts.");
+  const std::string other = "# written by another program\r\n10.0.0.9 other.example\r\n";
+
+  THostsFile missing(hosts);
+  ASSERT_EQ(os::Files().WriteAll(hosts, other), 0u);
+  EXPECT_THROW(missing.Save(false), EFChangedError);
+  EXPECT_EQ(ReadBack(hosts), other) << "a file that appeared after a read that found none";
+
+  THostsFile read(hosts);
+  ASSERT_EQ(os::Files().WriteAll(hosts, other + "10.0.0.8 later.example\r\n"), 0u);
+  EXPECT_THROW(read.Save(false), EFChangedError);
+  EXPECT_EQ(ReadBack(hosts), other + "10.0.0.8 later.example\r\n") << "a file changed after the read";
+
+  THostsFile fresh(hosts);
+  fresh.Save(false);
+  fresh.Save(false);
+  std::size_t backups = 0;
+  for (const auto& name : folder.Names()) {
+    if (name.size() > 7 && name.substr(name.size() - 7) == ".backup") ++backups;
+    EXPECT_EQ(name.find("tvqm-new"), std::string::npos) << name;
+  }
+  // Every save keeps its own, the two refused ones too.
+  EXPECT_EQ(backups, 4u) << "one backup per save, also within one second";
+}
+
 }  // namespace

@@ -8,22 +8,38 @@
 
 namespace os::win32 {
 
+namespace {
+
+// File-system redirection of a 32-bit process on 64-bit Windows turned off for the scope, the
+// last error kept across the revert. On 32-bit Windows and in a 64-bit process the disabling
+// call fails and nothing changes.
+class RedirectionOff {
+ public:
+  explicit RedirectionOff(bool wanted) : disabled_(wanted && Wow64DisableWow64FsRedirection(&old_)) {}
+  ~RedirectionOff() {
+    if (!disabled_) return;
+    const DWORD error = GetLastError();
+    Wow64RevertWow64FsRedirection(old_);
+    SetLastError(error);
+  }
+  RedirectionOff(const RedirectionOff&) = delete;
+  RedirectionOff& operator=(const RedirectionOff&) = delete;
+
+ private:
+  void* old_ = nullptr;
+  bool disabled_;
+};
+
+}  // namespace
+
 ModuleHandle Win32Library::LoadModuleEx(const std::string& fileName, std::uint32_t flags) {
   const std::string path = Utf8ToAnsi(fileName);
   // The indirect texts name the system's own libraries ("%SystemRoot%\system32\x.dll"); in a
   // 32-bit process on 64-bit Windows that folder is redirected to SysWOW64, where most of
   // them do not exist. A library loaded only for its resources needs no matching bitness, so
-  // such a load looks at the real folder. On 32-bit Windows the disabling call fails and
-  // nothing changes.
-  void* redirection = nullptr;
-  const bool disabled = (flags & LOAD_LIBRARY_AS_DATAFILE) != 0 && Wow64DisableWow64FsRedirection(&redirection);
-  HMODULE module = LoadLibraryExA(path.c_str(), nullptr, flags);
-  if (disabled) {
-    const DWORD error = GetLastError();
-    Wow64RevertWow64FsRedirection(redirection);
-    SetLastError(error);
-  }
-  return reinterpret_cast<ModuleHandle>(module);
+  // such a load looks at the real folder.
+  const RedirectionOff redirection((flags & LOAD_LIBRARY_AS_DATAFILE) != 0);
+  return reinterpret_cast<ModuleHandle>(LoadLibraryExA(path.c_str(), nullptr, flags));
 }
 
 std::int32_t Win32Library::LoadStringText(ModuleHandle module, std::uint32_t id, std::string& text,
@@ -31,7 +47,15 @@ std::int32_t Win32Library::LoadStringText(ModuleHandle module, std::uint32_t id,
   text.clear();
   if (bufferChars <= 0) return 0;
   std::vector<wchar_t> buffer(static_cast<std::size_t>(bufferChars), L'\0');
-  const int copied = LoadStringW(reinterpret_cast<HINSTANCE>(module), id, buffer.data(), bufferChars);
+  int copied = 0;
+  {
+    // The strings of many system libraries live in their language satellites
+    // ("system32\<language>\x.dll.mui"), opened only now: beside a library of the real
+    // system folder, not in SysWOW64. A library of SysWOW64 has its satellites there, so this
+    // changes nothing for it.
+    const RedirectionOff redirection(true);
+    copied = LoadStringW(reinterpret_cast<HINSTANCE>(module), id, buffer.data(), bufferChars);
+  }
   if (copied > 0) text = WideToUtf8(std::wstring_view(buffer.data(), static_cast<std::size_t>(copied)));
   return copied;
 }
