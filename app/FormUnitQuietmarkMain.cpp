@@ -113,11 +113,11 @@ void TFormTolvexQuietmark::BuildLayout() {
   panelStatus = &AddPanel(*tabProtection, "panelStatus", ui::Align::Top, {0, 0, 489, 64});
   panelStatus->SetBorderSpacing({16, 0, 0, 0, 0});
   imgComputer = &panelStatus->Add<ui::Image>("imgComputer");
-  imgComputer->SetIconResource("COMPUTER");
+  imgComputer->SetIconResource("#101");
   imgComputer->SetBounds({0, 0, 64, 64});
   imgComputer->SetAlign(ui::Align::Left);
   imgNetwork = &panelStatus->Add<ui::Image>("imgNetwork");
-  imgNetwork->SetIconResource("NETWORK");
+  imgNetwork->SetIconResource("#102");
   imgNetwork->SetBounds({425, 0, 64, 64});
   imgNetwork->SetAlign(ui::Align::Right);
   shapeTotalStatus = &panelStatus->Add<ui::Shape>("shapeTotalStatus");
@@ -193,7 +193,7 @@ void TFormTolvexQuietmark::BuildLayout() {
   vstImmunizers->SetBorderStyle(ui::BorderStyle::None);
   vstImmunizers->SetFullRowSelect(true);
   vstImmunizers->SetColumns({{"Immunizer", 353}, {"Status", 128}});
-  ilTree = {"TREEGROUP", "TREEIMMUNIZER"};
+  ilTree = {"#103", "#104"};
   vstImmunizers->SetImages(ilTree);
   vstImmunizers->onGetText = [this](const ui::TreeList::Node& node, int column) {
     return vstImmunizersGetText(node, column);

@@ -5,6 +5,7 @@
 #include "platform/os/win32/Win32Library.h"
 #include "platform/os/win32/Win32Process.h"
 #include "platform/os/win32/Win32Registry.h"
+#include "platform/os/win32/Win32Resources.h"
 #include "platform/os/win32/Win32Services.h"
 #include "platform/os/win32/Win32Shell.h"
 #include "platform/os/win32/Win32System.h"
@@ -38,4 +39,6 @@ void InstallWin32Providers() {
   static os::win32::Win32ComRuntime com;
   os::Install<os::IFirewallLibrary>(&firewall);
   os::Install<os::IComRuntime>(&com);
+  static os::win32::Win32Resources resources;
+  os::Install<os::IResources>(&resources);
 }
