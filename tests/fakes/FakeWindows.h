@@ -12,6 +12,7 @@
 #include "tests/fakes/FakeSystem.h"
 #include "tests/fakes/FakeTaskScheduler.h"
 #include "tests/fakes/FakeTaskScheduler10.h"
+#include "tests/fakes/FakeVersionInfo.h"
 
 namespace fakes {
 
@@ -28,6 +29,7 @@ struct FakeWindows {
   FakeAccounts accounts;
   FakeShell shell;
   FakeFirewall firewall;
+  FakeVersionInfo versionInfo;
 
   FakeWindows() = default;
   FakeWindows(const FakeWindows&) = delete;
@@ -55,6 +57,7 @@ struct FakeWindows {
   os::ScopedOverride<os::IShell> shellOverride_{shell};
   os::ScopedOverride<os::IFirewallLibrary> firewallOverride_{firewall};
   os::ScopedOverride<os::IComRuntime> comOverride_{firewall};
+  os::ScopedOverride<os::IVersionInfo> versionInfoOverride_{versionInfo};
 };
 
 }  // namespace fakes

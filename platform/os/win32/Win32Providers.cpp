@@ -11,6 +11,7 @@
 #include "platform/os/win32/Win32System.h"
 #include "platform/os/win32/Win32TaskScheduler.h"
 #include "platform/os/win32/Win32TaskScheduler10.h"
+#include "platform/os/win32/Win32VersionInfo.h"
 
 void InstallWin32Providers() {
   // Built on the first call rather than at static initialisation; they hold no state, so
@@ -41,4 +42,6 @@ void InstallWin32Providers() {
   os::Install<os::IComRuntime>(&com);
   static os::win32::Win32Resources resources;
   os::Install<os::IResources>(&resources);
+  static os::win32::Win32VersionInfo versionInfo;
+  os::Install<os::IVersionInfo>(&versionInfo);
 }
