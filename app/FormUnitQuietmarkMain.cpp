@@ -7,7 +7,9 @@
 
 #include "engine/tvqmCommandLine.h"
 #include "platform/bmrCredits.h"
+#include "platform/bmrPEVersions.h"
 #include "platform/bmrWindows.h"
+#include "platform/os/Process.h"
 #include "platform/os/Resources.h"
 #include "platform/rtlSysUtils.h"
 
@@ -213,6 +215,7 @@ void TFormTolvexQuietmark::BuildLayout() {
 
 void TFormTolvexQuietmark::FormCreate() {
   VersionInfo.clear();
+  ReadVersionStrings(os::Process().ModuleFileName(), 0, VersionInfo);
   RegisterCredit(kIconSetCreditName, kIconSetCreditCopyright, "", 2, 0);
   if (const std::optional<std::string> faq = os::Resources().LoadRcData("FAQ")) memoFAQ->LoadRichText(*faq);
   tabTest->SetTabVisible(false);
@@ -220,17 +223,9 @@ void TFormTolvexQuietmark::FormCreate() {
 
 void TFormTolvexQuietmark::FormDestroy() { VersionInfo.clear(); }
 
-std::string TFormTolvexQuietmark::VersionValue(const std::string& key) const {
-  const std::string prefix = key + "=";
-  for (const std::string& line : VersionInfo) {
-    if (line.compare(0, prefix.size(), prefix) == 0) return line.substr(prefix.size());
-  }
-  return {};
-}
-
 void TFormTolvexQuietmark::FormShow() {
   RegisterLogHandler(&TFormTolvexQuietmark::DebugLogToMemo);
-  SetCaption(rtl::Format("%0:s %1:s", {VersionValue("ProductName"), VersionValue("ProductVersion")}));
+  SetCaption(rtl::Format("%0:s %1:s", {VersionValueOf(VersionInfo, "ProductName"), VersionValueOf(VersionInfo, "ProductVersion")}));
   CreateImmunizerFrames();
   pcStillwater->SetActivePage(tabProtection);
 }

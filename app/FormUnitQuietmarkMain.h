@@ -76,7 +76,6 @@ class TFormTolvexQuietmark : public ui::Form {
 
   // The key=value lines of the program's version block.
   std::vector<std::string> VersionInfo;
-  std::string VersionValue(const std::string& key) const;
 
   // Controls (names as in the layout).
   ui::PageControl* pcStillwater = nullptr;

@@ -34,9 +34,7 @@ class MainWindowTest : public ::testing::Test {
     InitializeBmrCredits();
   }
   ~MainWindowTest() override {
-    ui::Application::Instance().DestroyForms();
-    FinalizeTvqmCommandLine();
-    FinalizeBmrConsoleHelp();
+    CloseWindow();
     StandardImmunizations = savedStandard_;
     OptionalImmunizations = savedOptional_;
     CurrentOperatingSystems = savedSystems_;
@@ -56,6 +54,12 @@ class MainWindowTest : public ::testing::Test {
     auto& form = Open(std::move(switches));
     form.AfterFirstShow();
     return form;
+  }
+  // Closes the window and forgets the command line, for the next Open.
+  void CloseWindow() {
+    ui::Application::Instance().DestroyForms();
+    FinalizeTvqmCommandLine();
+    FinalizeBmrConsoleHelp();
   }
   static std::vector<std::string> FrameNames(ui::ScrollBox& box) {
     std::vector<std::string> names;
@@ -108,6 +112,17 @@ TEST_F(MainWindowTest, FramesStandInListOrderOnThePageAndInReverseControlOrder) 
   EXPECT_EQ(form.memoFAQ->RichText(), "{\\rtf1 questions}");
   EXPECT_EQ(RegisteredCredits().at(0).Name, kIconSetCreditName);
   EXPECT_EQ(RegisteredCredits().at(0).Category, 2);
+}
+
+TEST_F(MainWindowTest, TheCaptionNamesTheProductAndVersionOfTheVersionBlock) {
+  EXPECT_EQ(Open().Caption(), " ");  // no version block
+  CloseWindow();
+
+  windows.versionInfo.SetBlock(windows.process.moduleFileName,
+                               fakes::BuildVersionBlock({{{"040904E4", {{"ProductName", "Tolvex Quietmark"},
+                                                                        {"ProductVersion", "1.0.0.0"}}}}}));
+  auto& form = Open();
+  EXPECT_EQ(form.Caption(), "Tolvex Quietmark 1.0.0.0");
 }
 
 TEST_F(MainWindowTest, OnWindows7OnlyItsClassesGetFramesAndTheOthersALineEach) {
@@ -164,9 +179,7 @@ TEST_F(MainWindowTest, TheOverallStateFollowsTheItemsOfTheTickedStandardFrames) 
     EXPECT_EQ(form.labelTotalProtection->Caption(), c.text);
     EXPECT_EQ(form.shapeTotalStatus->BrushColor(), c.color);
     EXPECT_EQ(form.shapeTotalStatus->GetBrushStyle(), c.brush);
-    ui::Application::Instance().DestroyForms();
-    FinalizeTvqmCommandLine();
-    FinalizeBmrConsoleHelp();
+    CloseWindow();
   }
 }
 
@@ -324,9 +337,7 @@ TEST_F(MainWindowTest, TheFirstShowRunsTheSwitchAndSetsTheCaptions) {
     EXPECT_EQ(form.bnImmunize->Caption(), "&Immunize");
     EXPECT_EQ(form.bnClose->Caption(), "&Close");
     EXPECT_EQ(form.FramesOf<TFrameImmunizer>(*form.sb).front()->GetStatusText(), "all blocked.");
-    ui::Application::Instance().DestroyForms();
-    FinalizeTvqmCommandLine();
-    FinalizeBmrConsoleHelp();
+    CloseWindow();
   }
 }
 
@@ -360,9 +371,7 @@ TEST_F(MainWindowTest, TheWindowGrowsByWhatTheFramesNeedButNotPastTheWorkArea) {
       EXPECT_EQ(form.Height(), 700);
       EXPECT_GE(form.Top(), 0);
     }
-    ui::Application::Instance().DestroyForms();
-    FinalizeTvqmCommandLine();
-    FinalizeBmrConsoleHelp();
+    CloseWindow();
   }
 }
 
