@@ -5,6 +5,7 @@
 #include <optional>
 #include <utility>
 
+#include "app/bmrUIDlgAbout.h"
 #include "engine/tvqmCommandLine.h"
 #include "platform/bmrCredits.h"
 #include "platform/bmrPEVersions.h"
@@ -32,6 +33,16 @@ const rtl::ResourceString rsprotection{"rsprotection", "&Protection"};
 const rtl::ResourceString rsoptional{"rsoptional", "Optional"};
 const rtl::ResourceString rslog{"rslog", "&Log"};
 const rtl::ResourceString rsfaq{"rsfaq", "Frequently Asked &Questions"};
+const rtl::ResourceString rsimmunize{"rsimmunize", "&Immunize"};
+const rtl::ResourceString rsundo{"rsundo", "&Undo"};
+const rtl::ResourceString rsjumplisterrorimmunize{
+    "rsjumplisterrorimmunize", "Unable to create Windows app icon jump list shell link for applying immunization"};
+const rtl::ResourceString rsjumplisterrorundo{"rsjumplisterrorundo",
+                                             "Unable to create Windows app icon jump list shell link for undoing immunization"};
+
+// Taskbar progress states.
+constexpr std::int32_t kProgressNormal = 2;
+constexpr std::int32_t kProgressError = 3;
 
 constexpr int kButtonWide = 107;
 constexpr int kButtonNarrow = 75;
@@ -62,7 +73,7 @@ const char* const kIconSetCreditCopyright = "Copyright (C) 2002-2014 the GNOME P
 
 TFormTolvexQuietmark* FormTolvexQuietmark = nullptr;
 
-TFormTolvexQuietmark::TFormTolvexQuietmark() : ui::Form("FormTolvexQuietmark") {
+TFormTolvexQuietmark::TFormTolvexQuietmark() : TWindows7Form("FormTolvexQuietmark") {
   BuildLayout();
   FormTolvexQuietmark = this;
   onCreate = [this] { FormCreate(); };
@@ -226,6 +237,7 @@ void TFormTolvexQuietmark::FormDestroy() { VersionInfo.clear(); }
 void TFormTolvexQuietmark::FormShow() {
   RegisterLogHandler(&TFormTolvexQuietmark::DebugLogToMemo);
   SetCaption(rtl::Format("%0:s %1:s", {VersionValueOf(VersionInfo, "ProductName"), VersionValueOf(VersionInfo, "ProductVersion")}));
+  AddAboutSystemMenuItem(nullptr, nullptr);
   CreateImmunizerFrames();
   pcStillwater->SetActivePage(tabProtection);
 }
@@ -269,6 +281,13 @@ void TFormTolvexQuietmark::AddImmunizerFrames(const TAWindows10ImmunizationClass
 }
 
 void TFormTolvexQuietmark::AfterFirstShow() {
+  // The jump list is a convenience: its failure must not cost the run the user asked for
+  // on the command line, nor the window its first state.
+  try {
+    TWindows7Form::AfterFirstShow();
+  } catch (const std::exception& error) {
+    DebugLogger()->LogException(error, "TFormTolvexQuietmark.AfterFirstShow", 5);
+  }
   RunCommandLineSwitch();
   AdjustHeight();
   UpdateProtectionState();
@@ -318,7 +337,24 @@ void TFormTolvexQuietmark::LoadCaptions() {
   tabFAQ->SetCaption(rtl::LoadResString(rsfaq));
 }
 
-void TFormTolvexQuietmark::aAboutExecute() {}
+void TFormTolvexQuietmark::FillJumpList(os::ICustomDestinationList& List) {
+  std::shared_ptr<os::IObjectCollection> tasks;
+  const os::HResult created = os::TaskbarLibrary().CreateObjectCollection(tasks);
+  OleCheck(created, tasks != nullptr);
+  auto addTask = [&](const TCommandLineParameterItem* item, const rtl::ResourceString& title,
+                     const rtl::ResourceString& error) {
+    std::shared_ptr<os::IShellLinkA> link;
+    CreateJumpListShellLink("/" + (item != nullptr ? item->Name() : std::string()), rtl::LoadResString(title), "", 0,
+                            link);
+    const os::HResult added = tasks->AddObject(link.get());
+    if (added < 0) DebugLogger()->LogWin32Error(added, rtl::LoadResString(error), 4);
+  };
+  addTask(CLPApply, rsimmunize, rsjumplisterrorimmunize);
+  addTask(CLPUndo, rsundo, rsjumplisterrorundo);
+  List.AddUserTasks(*tasks);
+}
+
+void TFormTolvexQuietmark::aAboutExecute() { ShowAboutDialog("", false); }
 
 void TFormTolvexQuietmark::ImmunizeSelected() { RunSelected(&TCustomFrameImmunizer::Immunize, {}); }
 
@@ -402,6 +438,16 @@ void TFormTolvexQuietmark::UpdateProtectionState() {
     shapeTotalStatus->SetBrushColor(ui::clRed);
     shapeTotalStatus->SetBrushStyle(ui::BrushStyle::FDiagonal);
   }
+  if (applied > 0) {
+    SetTaskBarProgressState(kProgressNormal);
+    SetTaskbarProgressMax(total);
+    SetTaskbarProgressValue(applied);
+  } else {
+    // A full red bar (an empty one when there is nothing to count).
+    SetTaskBarProgressState(kProgressError);
+    SetTaskbarProgressMax(total);
+    SetTaskbarProgressValue(total);
+  }
   // The optional page is refreshed; it adds nothing to the overall state.
   std::int32_t optionalApplied = 0, optionalTotal = 0;
   UpdatePageState(*sbOptional, optionalApplied, optionalTotal);
@@ -420,4 +466,4 @@ int TFormTolvexQuietmark::vstImmunizersGetImageIndex(const ui::TreeList::Node& n
   return data != nullptr && data->Immunizer != nullptr ? 1 : 0;
 }
 
-void InitializeFormUnitQuietmarkMain() {}
+void InitializeFormUnitQuietmarkMain() { UpdateProductID = 55; }

@@ -8,6 +8,7 @@
 
 #include "app/FrameUnitQuietmarkOptionalImmunizer.h"
 #include "app/FrameUnitQuietmarkStandardImmunizer.h"
+#include "app/bmrUIWindows7.h"
 #include "app/ui/Toolkit.h"
 #include "engine/tvqmVorletsList.h"
 #include "platform/bmrDebug.h"
@@ -22,7 +23,7 @@ extern const rtl::ResourceString rsimmunizernotsupported;
 extern const char* const kIconSetCreditName;
 extern const char* const kIconSetCreditCopyright;
 
-class TFormTolvexQuietmark : public ui::Form {
+class TFormTolvexQuietmark : public TWindows7Form {
  public:
   TFormTolvexQuietmark();
   ~TFormTolvexQuietmark() override;
@@ -37,7 +38,10 @@ class TFormTolvexQuietmark : public ui::Form {
   void FormCreate();
   void FormDestroy();
   void FormShow();
-  virtual void AfterFirstShow();
+  // The first-show work: the command-line run, the height, the first state, the captions.
+  void AfterFirstShow() override;
+  // The two tasks: the program with /apply and with /undo.
+  void FillJumpList(os::ICustomDestinationList& List) override;
 
   void aShowOptionsExecute() { SetShowOptions(true); }
   void aHideOptionsExecute() { SetShowOptions(false); }

@@ -19,7 +19,6 @@ ICONS = {
     "network.ico": ("places/network-workgroup.png", [32, 48, 64, 80, 96, 128]),
     "treegroup.ico": ("places/folder.png", [16, 20, 24, 32]),
     "treeimmunizer.ico": ("legacy/security-high.png", [16, 20, 24, 32]),
-    "program.ico": ("legacy/security-high.png", [16, 20, 24, 32, 40, 48]),
 }
 
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/FormUnitQuietmarkMain.h"
+#include "app/bmrUIDlgAbout.h"
 #include "app/ui/headless/HeadlessBackend.h"
 #include "engine/tvqmCommandLine.h"
 #include "engine/tvqmVorletsList.h"
@@ -14,7 +15,6 @@
 #include "platform/bmrWindows.h"
 #include "tests/app/ScriptedImmunizers.h"
 #include "tests/fakes/DebugEntryRecorder.h"
-#include "tests/fakes/FakeResources.h"
 #include "tests/fakes/FakeWindows.h"
 
 namespace {
@@ -30,7 +30,7 @@ class MainWindowTest : public ::testing::Test {
     CurrentOperatingSystems = {osWinNTSeries, osWindows10};
     StandardImmunizations = {Scripted<0>(), Scripted<1>(), Scripted<2>()};
     OptionalImmunizations = {Scripted<3>(), Scripted<4>()};
-    resources.rcData["FAQ"] = "{\\rtf1 questions}";
+    windows.resources.rcData["FAQ"] = "{\\rtf1 questions}";
     InitializeBmrCredits();
   }
   ~MainWindowTest() override {
@@ -41,18 +41,17 @@ class MainWindowTest : public ::testing::Test {
     FinalizeBmrCredits();
   }
 
-  // The window as the program makes and shows it, with these switches on the command line.
-  TFormTolvexQuietmark& Open(std::vector<std::string> switches = {}) {
+  // The window as the program makes it, not shown yet, with these switches on the command line.
+  TFormTolvexQuietmark& Create(std::vector<std::string> switches = {}) {
     windows.process.SetCommandLine(std::move(switches));
     InitializeBmrConsoleHelp();
     InitializeTvqmCommandLine();
-    auto& form = ui::Application::Instance().CreateForm<TFormTolvexQuietmark>();
-    form.Show();
-    return form;
+    return ui::Application::Instance().CreateForm<TFormTolvexQuietmark>();
   }
-  TFormTolvexQuietmark& OpenShown(std::vector<std::string> switches = {}) {
-    auto& form = Open(std::move(switches));
-    form.AfterFirstShow();
+  // Made and shown: its first show has run.
+  TFormTolvexQuietmark& Open(std::vector<std::string> switches = {}) {
+    auto& form = Create(std::move(switches));
+    form.Show();
     return form;
   }
   // Closes the window and forgets the command line, for the next Open.
@@ -69,7 +68,6 @@ class MainWindowTest : public ::testing::Test {
 
   fakes::FakeWindows windows;
   fakes::DebugEntryRecorder recorder;
-  fakes::FakeResources resources;
   ui::headless::ScopedHeadlessBackend backend;
 
  private:
@@ -102,7 +100,7 @@ TEST_F(MainWindowTest, FramesStandInListOrderOnThePageAndInReverseControlOrder) 
   EXPECT_TRUE(roots[0]->expanded && roots[1]->expanded);
   EXPECT_TRUE(roots[0]->children[0]->hasCheckBox);
   EXPECT_EQ(form.vstImmunizers->CellText(*roots[0]->children[0], 0), "Scripted C");
-  EXPECT_EQ(form.vstImmunizers->CellText(*roots[0]->children[0], 1), "pending...");
+  EXPECT_EQ(form.vstImmunizers->CellText(*roots[0]->children[0], 1), "all blocked.");
   EXPECT_EQ(form.vstImmunizers->CellText(*roots[0], 1), "");
   EXPECT_EQ(form.vstImmunizersGetImageIndex(*roots[0], 0), 0);
   EXPECT_EQ(form.vstImmunizersGetImageIndex(*roots[0]->children[0], 0), 1);
@@ -142,7 +140,8 @@ TEST_F(MainWindowTest, OnWindows7OnlyItsClassesGetFramesAndTheOthersALineEach) {
   EXPECT_EQ(g_scripted[0].created, 0);
 }
 
-TEST_F(MainWindowTest, TheOverallStateFollowsTheItemsOfTheTickedStandardFrames) {
+TEST_F(MainWindowTest, TheOverallStateAndTheTaskbarFollowTheItemsOfTheTickedStandardFrames) {
+  constexpr int normal = 2, error = 4;  // the taskbar's flags
   struct Case {
     const char* name;
     std::vector<std::int32_t> immunized, count;
@@ -150,23 +149,26 @@ TEST_F(MainWindowTest, TheOverallStateFollowsTheItemsOfTheTickedStandardFrames) 
     const char* text;
     ui::Color color;
     ui::BrushStyle brush;
+    int taskbarFlag;
+    std::int64_t progressMax, progressValue;
   } cases[] = {
       {"nothing ticked", {1, 0, 0}, {4, 4, 4}, {false, false, false}, "full protection in place.", ui::clGreen,
-       ui::BrushStyle::Vertical},
+       ui::BrushStyle::Vertical, error, 0, 0},
       {"none of 12", {0, 0, 0}, {4, 4, 4}, {true, true, true}, "no protection applied yet!", ui::clRed,
-       ui::BrushStyle::Solid},
+       ui::BrushStyle::Solid, error, 12, 12},
       {"2 of 3", {2, 0, 0}, {3, 0, 0}, {true, true, true}, "67% protected (2 of 3).", ui::clRed,
-       ui::BrushStyle::FDiagonal},
+       ui::BrushStyle::FDiagonal, normal, 3, 2},
       {"3 of 3", {3, 0, 0}, {3, 0, 0}, {true, true, true}, "full protection in place.", ui::clGreen,
-       ui::BrushStyle::Vertical},
+       ui::BrushStyle::Vertical, normal, 3, 3},
       {"unticked frames weigh nothing", {2, 0, 0}, {2, 5, 5}, {true, false, false}, "full protection in place.",
-       ui::clGreen, ui::BrushStyle::Vertical},
+       ui::clGreen, ui::BrushStyle::Vertical, normal, 2, 2},
       {"items, not immunizers", {1, 9, 0}, {1, 10, 1}, {true, true, true}, "83% protected (10 of 12).",
-       ui::clRed, ui::BrushStyle::FDiagonal},
+       ui::clRed, ui::BrushStyle::FDiagonal, normal, 12, 10},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     tests::ResetScripted();
+    windows.taskbar.calls.clear();
     auto& form = Open();
     for (int i = 0; i < 3; ++i) {
       g_scripted[i].immunized = c.immunized[i];
@@ -179,6 +181,14 @@ TEST_F(MainWindowTest, TheOverallStateFollowsTheItemsOfTheTickedStandardFrames) 
     EXPECT_EQ(form.labelTotalProtection->Caption(), c.text);
     EXPECT_EQ(form.shapeTotalStatus->BrushColor(), c.color);
     EXPECT_EQ(form.shapeTotalStatus->GetBrushStyle(), c.brush);
+    EXPECT_EQ(form.GetTaskbarProgressMax(), c.progressMax);
+    EXPECT_EQ(form.GetTaskbarProgressValue(), c.progressValue);
+    std::string lastState;
+    for (const auto& call : windows.taskbar.calls) {
+      if (call.rfind("ITaskbarList3::SetProgressState", 0) == 0) lastState = call;
+    }
+    ASSERT_FALSE(lastState.empty());
+    EXPECT_EQ(lastState.substr(lastState.rfind(' ') + 1), std::to_string(c.taskbarFlag));
     CloseWindow();
   }
 }
@@ -218,7 +228,7 @@ TEST_F(MainWindowTest, LogLinesOfImmunizerMessagesAndDebugErrors) {
 
 TEST_F(MainWindowTest, TheButtonsRunTheTickedFramesInControlOrder) {
   for (auto& state : g_scripted) state.count = 2;
-  auto& form = OpenShown();
+  auto& form = Open();
   form.SetShowOptions(true);
   auto& b = *static_cast<TFrameImmunizer*>(form.sb->FindControl("FrameTScriptedBImmunization"));
   ASSERT_TRUE(backend->UserClick(*b.cb));
@@ -243,7 +253,7 @@ TEST_F(MainWindowTest, TheButtonsRunTheTickedFramesInControlOrder) {
 
 TEST_F(MainWindowTest, SelectAllAndDeselectAllFromThePopupMenuShowTheBoxesAndTickThem) {
   for (auto& state : g_scripted) state.count = 1;
-  auto& form = OpenShown();
+  auto& form = Open();
   backend->QueuePopupChoice("pmiDeselectAll");
   ASSERT_TRUE(backend->UserRightClick(*form.bnOptions));
   EXPECT_EQ(form.bnOptions->Caption(), "Hide options");
@@ -269,7 +279,7 @@ TEST_F(MainWindowTest, SelectAllAndDeselectAllFromThePopupMenuShowTheBoxesAndTic
 
 TEST_F(MainWindowTest, TheToggleButtonsOfferTheOppositeAction) {
   g_scripted[0].details = "Registry: x";
-  auto& form = OpenShown();
+  auto& form = Open();
   auto& a = *static_cast<TFrameImmunizer*>(form.sb->FindControl("FrameTScriptedAImmunization"));
   auto& b = *static_cast<TFrameImmunizer*>(form.sb->FindControl("FrameTScriptedBImmunization"));
   EXPECT_FALSE(a.cb->Visible());
@@ -295,7 +305,7 @@ TEST_F(MainWindowTest, TheToggleButtonsOfferTheOppositeAction) {
 TEST_F(MainWindowTest, AnExceptionEndsTheRunAtItsFrame) {
   for (auto& state : g_scripted) state.count = 1;
   g_scripted[1].throwOnImmunize = true;
-  auto& form = OpenShown();
+  auto& form = Open();
   std::vector<std::string> reported;
   ui::Application::Instance().onException = [&](const std::exception& e) { reported.push_back(e.what()); };
   ASSERT_TRUE(backend->UserClick(*form.bnImmunize));
@@ -319,10 +329,11 @@ TEST_F(MainWindowTest, TheFirstShowRunsTheSwitchAndSetsTheCaptions) {
     SCOPED_TRACE(c.switches.size());
     tests::ResetScripted();
     g_scripted[0].count = 1;
-    auto& form = Open(c.switches);
-    EXPECT_EQ(form.bnOptions->Caption(), "Show options");
+    auto& form = Create(c.switches);
+    EXPECT_EQ(form.aSelectAll->Caption(), "Select all");
     EXPECT_EQ(form.labelTotalProtection->Caption(), "Test pending...");
-    form.AfterFirstShow();
+    EXPECT_EQ(form.shapeTotalStatus->BrushColor(), ui::clBlack);
+    form.Show();
     if (c.call != nullptr) {
       ASSERT_FALSE(form.memoLog->Lines().empty());
       EXPECT_EQ(form.memoLog->Lines().front(), c.firstLine);
@@ -341,6 +352,55 @@ TEST_F(MainWindowTest, TheFirstShowRunsTheSwitchAndSetsTheCaptions) {
   }
 }
 
+TEST_F(MainWindowTest, TheFirstShowCommitsTheTwoTasksAndAJumpListFailureCostsNotTheRun) {
+  Open();
+  ASSERT_EQ(windows.taskbar.jumpListTasks.size(), 2u);
+  EXPECT_EQ(windows.taskbar.jumpListTasks[0]->title, "&Immunize");
+  EXPECT_EQ(windows.taskbar.jumpListTasks[0]->arguments, "/apply");
+  EXPECT_EQ(windows.taskbar.jumpListTasks[1]->title, "&Undo");
+  EXPECT_EQ(windows.taskbar.jumpListTasks[1]->arguments, "/undo");
+  EXPECT_EQ(windows.taskbar.jumpListTasks[0]->path, windows.process.moduleFileName);
+  CloseWindow();
+
+  // The object collection cannot be made: logged, and the /apply run still happens.
+  windows.taskbar.failures.Fail("CoCreateInstance", os::taskbar::kEClassNotRegistered, "EnumerableObjectCollection");
+  recorder.Clear();
+  g_scripted[0].count = 1;
+  auto& form = Open({"/apply"});
+  EXPECT_EQ(g_scripted[0].immunizeCalls, 1);
+  EXPECT_EQ(form.aSelectAll->Caption(), "Sselect all");
+  bool logged = false;
+  for (const auto& entry : recorder.Entries()) logged |= entry.message == "TFormTolvexQuietmark.AfterFirstShow";
+  EXPECT_TRUE(logged);
+}
+
+TEST_F(MainWindowTest, AFailingRunAtTheFirstShowIsLoggedAndTheWindowStaysUsable) {
+  g_scripted[1].count = 1;
+  g_scripted[1].throwOnImmunize = true;
+  recorder.Clear();
+  auto& form = Open({"/apply"});
+  bool logged = false;
+  for (const auto& entry : recorder.Entries()) logged |= entry.message == "TSimpleTolvexForm.WndProc";
+  EXPECT_TRUE(logged);
+  // The steps after the run were skipped: the layout's captions and state stay.
+  EXPECT_EQ(form.labelTotalProtection->Caption(), "Test pending...");
+  EXPECT_EQ(form.aSelectAll->Caption(), "Select all");
+  g_scripted[1].throwOnImmunize = false;
+  ASSERT_TRUE(backend->UserClick(*form.bnImmunize));
+  EXPECT_EQ(form.labelTotalProtection->Caption(), "full protection in place.");
+}
+
+TEST_F(MainWindowTest, AboutOpensTheDialogModallyAndCloseClosesTheWindow) {
+  auto& form = Open();
+  int aboutItems = 0;
+  for (const auto& item : backend->SystemMenu(form)) aboutItems += item.id == 5681 ? 1 : 0;
+  EXPECT_EQ(aboutItems, 1);
+  ASSERT_TRUE(backend->UserClick(*form.bnAbout));
+  ASSERT_EQ(backend->modalForms.size(), 1u);
+  ASSERT_TRUE(backend->UserClick(*form.bnClose));
+  EXPECT_FALSE(backend->IsWindowShown(form));
+}
+
 TEST_F(MainWindowTest, TheWindowGrowsByWhatTheFramesNeedButNotPastTheWorkArea) {
   struct Case {
     int frames;
@@ -351,25 +411,24 @@ TEST_F(MainWindowTest, TheWindowGrowsByWhatTheFramesNeedButNotPastTheWorkArea) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.frames);
     StandardImmunizations.assign(1, Scripted<0>());
-    if (c.frames > 1) {
-      // Many frames of the same classes: what counts is their height.
-      for (int i = 1; i < c.frames; ++i) StandardImmunizations.push_back(i % 2 ? Scripted<1>() : Scripted<2>());
-    }
+    // Many frames of the same classes: what counts is their height.
+    for (int i = 1; i < c.frames; ++i) StandardImmunizations.push_back(i % 2 ? Scripted<1>() : Scripted<2>());
     backend->SetWorkArea({0, 0, 1920, c.workAreaHeight});
-    auto& form = Open();
-    const int before = form.Height();
-    const int excess = form.sb->VertScrollRange() - form.sb->Height();
-    form.AfterFirstShow();
+    auto& form = Create();
+    const int designed = form.Height();
+    form.Show();
     if (!c.grows) {
-      EXPECT_LE(excess, 0);
-      EXPECT_EQ(form.Height(), before);
+      EXPECT_EQ(form.Height(), designed);
+      EXPECT_FALSE(form.sb->VertScrollBarVisible());
     } else if (!c.capped) {
-      EXPECT_GT(excess, 0);
-      EXPECT_EQ(form.Height(), before + excess);
+      // Grown by exactly what the frames lacked: they fit now, without a scroll bar.
+      EXPECT_GT(form.Height(), designed);
+      EXPECT_EQ(form.sb->VertScrollRange(), form.sb->Height());
       EXPECT_FALSE(form.sb->VertScrollBarVisible());
     } else {
       EXPECT_EQ(form.Height(), 700);
       EXPECT_GE(form.Top(), 0);
+      EXPECT_TRUE(form.sb->VertScrollBarVisible());
     }
     CloseWindow();
   }

@@ -7,9 +7,11 @@
 #include "tests/fakes/FakeFirewall.h"
 #include "tests/fakes/FakeLibrary.h"
 #include "tests/fakes/FakeRegistry.h"
+#include "tests/fakes/FakeResources.h"
 #include "tests/fakes/FakeServices.h"
 #include "tests/fakes/FakeShell.h"
 #include "tests/fakes/FakeSystem.h"
+#include "tests/fakes/FakeTaskbar.h"
 #include "tests/fakes/FakeTaskScheduler.h"
 #include "tests/fakes/FakeTaskScheduler10.h"
 #include "tests/fakes/FakeVersionInfo.h"
@@ -30,6 +32,11 @@ struct FakeWindows {
   FakeShell shell;
   FakeFirewall firewall;
   FakeVersionInfo versionInfo;
+  // The taskbar and jump list, the form bases' window calls and "dwmapi.dll".
+  FakeTaskbar taskbar;
+  FakeWindowing windowing;
+  // The program's embedded data (the main window's questions and answers).
+  FakeResources resources;
 
   FakeWindows() = default;
   FakeWindows(const FakeWindows&) = delete;
@@ -58,6 +65,9 @@ struct FakeWindows {
   os::ScopedOverride<os::IFirewallLibrary> firewallOverride_{firewall};
   os::ScopedOverride<os::IComRuntime> comOverride_{firewall};
   os::ScopedOverride<os::IVersionInfo> versionInfoOverride_{versionInfo};
+  os::ScopedOverride<os::ITaskbarLibrary> taskbarOverride_{taskbar};
+  os::ScopedOverride<os::IWindowing> windowingOverride_{windowing};
+  os::ScopedOverride<os::IDynamicLibrary> dynamicLibraryOverride_{windowing};
 };
 
 }  // namespace fakes
