@@ -122,6 +122,17 @@ TEST(MainWindowOnWine, TheFirstShowCountsEveryImmunizerOnce) {
     }
   }
   EXPECT_TRUE(IsWindowVisible(Hwnd(*g_form)));
+  // Grown for its frames, the window stays on the work area.
+  RECT window{}, work{};
+  GetWindowRect(Hwnd(*g_form), &window);
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  std::printf("window: %ld,%ld to %ld,%ld on the work area %ld,%ld to %ld,%ld (form top %d, height %d)\n", window.left,
+              window.top, window.right, window.bottom, work.left, work.top, work.right, work.bottom, g_form->Top(),
+              g_form->Height());
+  // (A work area in 96-DPI units scales back to the screen within a pixel.)
+  EXPECT_GE(window.top, work.top);
+  EXPECT_LE(window.bottom, work.bottom + 1);
+
 }
 
 TEST(MainWindowOnWine, TheOptionsButtonShowsTheCheckBoxesAndOffersToHideThem) {
