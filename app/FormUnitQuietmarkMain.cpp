@@ -451,6 +451,8 @@ void TFormTolvexQuietmark::UpdateProtectionState() {
   // The optional page is refreshed; it adds nothing to the overall state.
   std::int32_t optionalApplied = 0, optionalTotal = 0;
   UpdatePageState(*sbOptional, optionalApplied, optionalTotal);
+  // The test tree shows the frames' new states.
+  vstImmunizers->Invalidate();
 }
 
 std::string TFormTolvexQuietmark::vstImmunizersGetText(const ui::TreeList::Node& node, int column) const {
