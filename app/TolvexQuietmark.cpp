@@ -1,9 +1,12 @@
 #include "app/TolvexQuietmark.h"
 
+#include <cstdlib>
 #include <exception>
 #include <string>
 #include <vector>
 
+#include "app/bmrConsoleHelpUIWinAPI.h"
+#include "app/bmrLocalizer.h"
 #include "engine/tvqmCommandLine.h"
 #include "engine/tvqmScheduledTask.h"
 #include "engine/tvqmVorletsList.h"
@@ -31,6 +34,9 @@ struct ModuleStep {
 // The modules' start-up work, in the order it must run; shut-down runs backwards.
 const std::vector<ModuleStep>& ModuleSteps() {
   static const std::vector<ModuleStep> steps = {
+      // The help window class and the localizer come before the switch groups.
+      {InitializeBmrConsoleHelpUIWinAPI, FinalizeBmrConsoleHelpUIWinAPI},
+      {InitializeBmrLocalizer, FinalizeBmrLocalizer},
       {InitializeBmrConsoleHelp, FinalizeBmrConsoleHelp},
       {InitializeBmrWindows, nullptr},
       {InitializeBmrDebugConsts, FinalizeBmrDebugConsts},
@@ -111,6 +117,17 @@ bool RunReported(Stage stage) {
   return false;
 }
 
+// The running program's modules, for a halt from inside the message loop.
+ModuleLifetime* g_runningModules = nullptr;
+
+// Ends the program at once: the modules' shut-down, then the process ends with exitCode.
+void HaltProgram(int exitCode) {
+  if (g_runningModules != nullptr && !RunReported([] { g_runningModules->Stop(); })) {
+    exitCode = kExitUnhandledException;
+  }
+  std::exit(exitCode);
+}
+
 }  // namespace
 
 void ProcessImmunizersSilently(int mode) {
@@ -146,6 +163,8 @@ void MainProgram() {
 
 int RunTolvexQuietmark() {
   ModuleLifetime modules;
+  g_runningModules = &modules;
+  SetHelpWindowHaltHandler(HaltProgram);
   int exitCode = 0;
   if (!RunReported([&] {
         modules.Start();
@@ -154,5 +173,7 @@ int RunTolvexQuietmark() {
     exitCode = kExitUnhandledException;
   }
   if (!RunReported([&] { modules.Stop(); })) exitCode = kExitUnhandledException;
+  SetHelpWindowHaltHandler(nullptr);
+  g_runningModules = nullptr;
   return exitCode;
 }

@@ -5,6 +5,7 @@
 #include "platform/bmrAPIWindowsFirewall.h"
 #include "tests/fakes/FakeFiles.h"
 #include "tests/fakes/FakeFirewall.h"
+#include "tests/fakes/FakeHelpWindow.h"
 #include "tests/fakes/FakeLibrary.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/fakes/FakeServices.h"
@@ -30,6 +31,7 @@ struct FakeWindows {
   FakeShell shell;
   FakeFirewall firewall;
   FakeVersionInfo versionInfo;
+  FakeHelpWindowApi helpWindow;
 
   FakeWindows() = default;
   FakeWindows(const FakeWindows&) = delete;
@@ -58,6 +60,7 @@ struct FakeWindows {
   os::ScopedOverride<os::IFirewallLibrary> firewallOverride_{firewall};
   os::ScopedOverride<os::IComRuntime> comOverride_{firewall};
   os::ScopedOverride<os::IVersionInfo> versionInfoOverride_{versionInfo};
+  os::ScopedOverride<os::IHelpWindowApi> helpWindowOverride_{helpWindow};
 };
 
 }  // namespace fakes
