@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "app/bmrLocalizer.h"
 #include "platform/bmrConsoleHelp.h"
 #include "platform/bmrCredits.h"
 #include "platform/bmrPEVersions.h"
@@ -44,7 +45,7 @@ constexpr const char* kAboutAuthor =
     "puts them back just as they were when you ask it to.";
 
 // A text of the dialog as it is shown: through the localizer's replacements.
-std::string Shown(const std::string& text) { return text; }
+std::string Shown(const std::string& text) { return ApplyReplacers(text); }
 std::string Shown(const rtl::ResourceString& text) { return Shown(rtl::LoadResString(text)); }
 
 std::string ReplaceAll(std::string text, const std::string& what, const std::string& with) {
@@ -190,6 +191,7 @@ TdlgAbout::~TdlgAbout() { DoDestroy(); }
 // Events
 
 void TdlgAbout::FormCreate() {
+  LocalizeForm(this, nullptr);
   FTranslators.clear();
   FLicences.clear();
   FCheckOnShow = false;
