@@ -108,6 +108,7 @@ TdlgAbout::TdlgAbout() : TWindows7Form("dlgAbout") {
   imgIcon = &tabAboutProduct->Add<ui::Image>("imgIcon");
   imgIcon->SetAlign(ui::Align::Left);
   imgIcon->SetWidth(32);
+  imgIcon->SetConstraints({0, 0, 0, 32});  // square at the top, not stretched down the page
   panelProduct = &tabAboutProduct->Add<ui::Panel>("panelProduct");
   panelProduct->SetAlign(ui::Align::Client);
   labelProduct = &panelProduct->Add<ui::Label>("labelProduct");
@@ -151,8 +152,8 @@ TdlgAbout::TdlgAbout() : TWindows7Form("dlgAbout") {
   imgBMRLogo = &tabAboutAuthor->Add<ui::Image>("imgBMRLogo");
   imgBMRLogo->SetAlign(ui::Align::Left);
   imgBMRLogo->SetWidth(137);
+  imgBMRLogo->SetConstraints({0, 0, 0, 137});
   imgBMRLogo->SetIconResource("BMRLOGO");
-  imgBMRLogo->SetCenter(true);
   panelAuthorText = &tabAboutAuthor->Add<ui::Panel>("panelAuthorText");
   panelAuthorText->SetAlign(ui::Align::Client);
   labelAboutAuthor = &panelAuthorText->Add<ui::Label>("labelAboutAuthor");

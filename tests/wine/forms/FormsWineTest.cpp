@@ -67,6 +67,10 @@ bool Logged(const std::string& prefix) {
 void Screenshot(HWND window, const std::string& name) {
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   Pump();
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  std::printf("window \"%s\" at %ld,%ld %ldx%ld, %s\n", name.c_str(), rect.left, rect.top, rect.right - rect.left,
+              rect.bottom - rect.top, IsWindowVisible(window) ? "visible" : "hidden");
   if (g_readyFile.empty()) return;
   std::ofstream(g_readyFile + "-" + name) << "ready\n";
   const std::string done = g_doneFile + "-" + name;
