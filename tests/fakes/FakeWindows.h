@@ -5,6 +5,7 @@
 #include "platform/bmrAPIWindowsFirewall.h"
 #include "tests/fakes/FakeFiles.h"
 #include "tests/fakes/FakeFirewall.h"
+#include "tests/fakes/FakeHelpWindow.h"
 #include "tests/fakes/FakeLibrary.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/fakes/FakeResources.h"
@@ -37,6 +38,7 @@ struct FakeWindows {
   FakeWindowing windowing;
   // The program's embedded data (the main window's questions and answers).
   FakeResources resources;
+  FakeHelpWindowApi helpWindow;
 
   FakeWindows() = default;
   FakeWindows(const FakeWindows&) = delete;
@@ -68,6 +70,7 @@ struct FakeWindows {
   os::ScopedOverride<os::ITaskbarLibrary> taskbarOverride_{taskbar};
   os::ScopedOverride<os::IWindowing> windowingOverride_{windowing};
   os::ScopedOverride<os::IDynamicLibrary> dynamicLibraryOverride_{windowing};
+  os::ScopedOverride<os::IHelpWindowApi> helpWindowOverride_{helpWindow};
 };
 
 }  // namespace fakes

@@ -2,6 +2,7 @@
 
 #include "platform/os/win32/Win32Files.h"
 #include "platform/os/win32/Win32Firewall.h"
+#include "platform/os/win32/Win32HelpWindow.h"
 #include "platform/os/win32/Win32Library.h"
 #include "platform/os/win32/Win32Process.h"
 #include "platform/os/win32/Win32Registry.h"
@@ -53,4 +54,6 @@ void InstallWin32Providers() {
   os::Install<os::ITaskbarLibrary>(&taskbar);
   os::Install<os::IWindowing>(&windowing);
   os::Install<os::IDynamicLibrary>(&dynamicLibrary);
+  static os::win32::Win32HelpWindowApi helpWindow;
+  os::Install<os::IHelpWindowApi>(&helpWindow);
 }
