@@ -1,9 +1,18 @@
 #include "app/TolvexQuietmark.h"
 
+#include <cstdlib>
 #include <exception>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "app/FormUnitQuietmarkMain.h"
+#include "app/bmrConsoleHelpUIWinAPI.h"
+#include "app/bmrLocalizer.h"
+#include "app/bmrUIDlgAbout.h"
+#include "app/bmrUIWindows7.h"
+#include "app/bmrUIWindowsXP.h"
+#include "app/ui/Toolkit.h"
 #include "engine/tvqmCommandLine.h"
 #include "engine/tvqmScheduledTask.h"
 #include "engine/tvqmVorletsList.h"
@@ -31,6 +40,9 @@ struct ModuleStep {
 // The modules' start-up work, in the order it must run; shut-down runs backwards.
 const std::vector<ModuleStep>& ModuleSteps() {
   static const std::vector<ModuleStep> steps = {
+      // The help window class and the localizer come before the switch groups.
+      {InitializeBmrConsoleHelpUIWinAPI, FinalizeBmrConsoleHelpUIWinAPI},
+      {InitializeBmrLocalizer, FinalizeBmrLocalizer},
       {InitializeBmrConsoleHelp, FinalizeBmrConsoleHelp},
       {InitializeBmrWindows, nullptr},
       {InitializeBmrDebugConsts, FinalizeBmrDebugConsts},
@@ -47,6 +59,11 @@ const std::vector<ModuleStep>& ModuleSteps() {
       {InitializeTvqmVorletsList, FinalizeTvqmVorletsList},
       {InitializeTvqmCommandLine, FinalizeTvqmCommandLine},
       {InitializeBmrFilesPaths, FinalizeBmrFilesPaths},
+      // The form bases, the about dialog and the main window.
+      {InitializeBmrUIWindowsXP, FinalizeBmrUIWindowsXP},
+      {InitializeBmrUIWindows7, FinalizeBmrUIWindows7},
+      {InitializeBmrUIDlgAbout, FinalizeBmrUIDlgAbout},
+      {InitializeFormUnitQuietmarkMain, nullptr},
   };
   return steps;
 }
@@ -89,8 +106,12 @@ std::string ModuleName() {
 // What the program says about an exception nobody caught before it ends with 217. The silent
 // mode runs unattended (also as the boot-time task of the SYSTEM account), so the report goes
 // to the debugger output and to standard error, never into a window nobody could close. The
-// windowed program has no window toolkit of its own yet, so it reports the same way.
+// windowed program shows the window toolkit's message box.
 void ReportUnhandledException(const std::string& className, const std::string& message) {
+  if (!CommandLineHasSwitch("silent")) {
+    ui::Application::Instance().HandleException(std::runtime_error(message));
+    return;
+  }
   const std::string report =
       rtl::Format("Exception %s in module %s.\r\n%s\r\n", {className, ModuleName(), message});
   os::System().DebugOutput(report);
@@ -111,6 +132,17 @@ bool RunReported(Stage stage) {
   return false;
 }
 
+// The running program's modules, for a halt from inside the message loop.
+ModuleLifetime* g_runningModules = nullptr;
+
+// Ends the program at once: the modules' shut-down, then the process ends with exitCode.
+void HaltProgram(int exitCode) {
+  if (g_runningModules != nullptr && !RunReported([] { g_runningModules->Stop(); })) {
+    exitCode = kExitUnhandledException;
+  }
+  std::exit(exitCode);
+}
+
 }  // namespace
 
 void ProcessImmunizersSilently(int mode) {
@@ -127,14 +159,19 @@ void ProcessImmunizersSilently(int mode) {
 }
 
 void MainProgram() {
-  // The application title and the stored window layouts belong to the window toolkit, which
-  // the program has not got yet.
+  // The windows build their layouts in code; there is nothing stored to configure.
+  ui::Application& application = ui::Application::Instance();
+  application.SetTitle("Tolvex Quietmark");
+  application.SetIconResource("MAINICON");
   if (IsPresent(CLPSetupTask)) {
     SetupScheduledTask();
     if (IsPresent(CLPSilent)) return;
   }
   if (!IsPresent(CLPSilent)) {
-    // The windowed program: there is no main window yet, so the start ends here.
+    application.Initialize();
+    FormTolvexQuietmark = &application.CreateForm<TFormTolvexQuietmark>();
+    application.Run();
+    FormTolvexQuietmark = nullptr;
     return;
   }
   if (IsPresent(CLPUndo)) {
@@ -146,6 +183,8 @@ void MainProgram() {
 
 int RunTolvexQuietmark() {
   ModuleLifetime modules;
+  g_runningModules = &modules;
+  SetHelpWindowHaltHandler(HaltProgram);
   int exitCode = 0;
   if (!RunReported([&] {
         modules.Start();
@@ -154,5 +193,7 @@ int RunTolvexQuietmark() {
     exitCode = kExitUnhandledException;
   }
   if (!RunReported([&] { modules.Stop(); })) exitCode = kExitUnhandledException;
+  SetHelpWindowHaltHandler(nullptr);
+  g_runningModules = nullptr;
   return exitCode;
 }

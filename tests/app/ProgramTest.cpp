@@ -101,10 +101,11 @@ TEST_F(ProgramTest, SwitchesChooseBetweenSilentApplyUndoAndNothing) {
       // The refresh task's own arguments; the third is no switch of the program.
       {{"/apply", "/silent", "/atlogon"}, Outcome::applied},
       {{"/setuptask", "/silent", "/apply"}, Outcome::untouched},
-      {{"/setuptask", "/apply"}, Outcome::untouched},
-      // Without silent the window decides; switches in other letter case are other switches.
-      {{"/apply"}, Outcome::untouched},
-      {{"/SILENT", "/apply"}, Outcome::untouched},
+      // Without silent the window opens and runs Immunize once at its first show; switches in
+      // other letter case are other switches.
+      {{"/setuptask", "/apply"}, Outcome::applied},
+      {{"/apply"}, Outcome::applied},
+      {{"/SILENT", "/apply"}, Outcome::applied},
       {{"/silent", "/Apply"}, Outcome::untouched},
   };
   for (const auto& c : cases) {

@@ -5,13 +5,17 @@
 #include "platform/bmrAPIWindowsFirewall.h"
 #include "tests/fakes/FakeFiles.h"
 #include "tests/fakes/FakeFirewall.h"
+#include "tests/fakes/FakeHelpWindow.h"
 #include "tests/fakes/FakeLibrary.h"
 #include "tests/fakes/FakeRegistry.h"
+#include "tests/fakes/FakeResources.h"
 #include "tests/fakes/FakeServices.h"
 #include "tests/fakes/FakeShell.h"
 #include "tests/fakes/FakeSystem.h"
+#include "tests/fakes/FakeTaskbar.h"
 #include "tests/fakes/FakeTaskScheduler.h"
 #include "tests/fakes/FakeTaskScheduler10.h"
+#include "tests/fakes/FakeVersionInfo.h"
 
 namespace fakes {
 
@@ -28,6 +32,13 @@ struct FakeWindows {
   FakeAccounts accounts;
   FakeShell shell;
   FakeFirewall firewall;
+  FakeVersionInfo versionInfo;
+  // The taskbar and jump list, the form bases' window calls and "dwmapi.dll".
+  FakeTaskbar taskbar;
+  FakeWindowing windowing;
+  // The program's embedded data (the main window's questions and answers).
+  FakeResources resources;
+  FakeHelpWindowApi helpWindow;
 
   FakeWindows() = default;
   FakeWindows(const FakeWindows&) = delete;
@@ -55,6 +66,11 @@ struct FakeWindows {
   os::ScopedOverride<os::IShell> shellOverride_{shell};
   os::ScopedOverride<os::IFirewallLibrary> firewallOverride_{firewall};
   os::ScopedOverride<os::IComRuntime> comOverride_{firewall};
+  os::ScopedOverride<os::IVersionInfo> versionInfoOverride_{versionInfo};
+  os::ScopedOverride<os::ITaskbarLibrary> taskbarOverride_{taskbar};
+  os::ScopedOverride<os::IWindowing> windowingOverride_{windowing};
+  os::ScopedOverride<os::IDynamicLibrary> dynamicLibraryOverride_{windowing};
+  os::ScopedOverride<os::IHelpWindowApi> helpWindowOverride_{helpWindow};
 };
 
 }  // namespace fakes

@@ -986,7 +986,8 @@ Answer RichViewWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 void ProgressBarWindow::MapRange(std::int64_t min, std::int64_t max, std::int64_t position, int& range, int& pos) {
   if (max <= min) {
-    range = 0;
+    // An empty range draws an empty bar (a control with a range of 0 to 0 may draw it full).
+    range = 1;
     pos = 0;
     return;
   }

@@ -2,14 +2,19 @@
 
 #include "platform/os/win32/Win32Files.h"
 #include "platform/os/win32/Win32Firewall.h"
+#include "platform/os/win32/Win32HelpWindow.h"
 #include "platform/os/win32/Win32Library.h"
 #include "platform/os/win32/Win32Process.h"
 #include "platform/os/win32/Win32Registry.h"
+#include "platform/os/win32/Win32Resources.h"
 #include "platform/os/win32/Win32Services.h"
 #include "platform/os/win32/Win32Shell.h"
 #include "platform/os/win32/Win32System.h"
 #include "platform/os/win32/Win32TaskScheduler.h"
 #include "platform/os/win32/Win32TaskScheduler10.h"
+#include "platform/os/win32/Win32VersionInfo.h"
+#include "platform/os/win32/Win32Taskbar.h"
+#include "platform/os/win32/Win32Windowing.h"
 
 void InstallWin32Providers() {
   // Built on the first call rather than at static initialisation; they hold no state, so
@@ -38,4 +43,17 @@ void InstallWin32Providers() {
   static os::win32::Win32ComRuntime com;
   os::Install<os::IFirewallLibrary>(&firewall);
   os::Install<os::IComRuntime>(&com);
+  static os::win32::Win32Resources resources;
+  os::Install<os::IResources>(&resources);
+  static os::win32::Win32VersionInfo versionInfo;
+  os::Install<os::IVersionInfo>(&versionInfo);
+  // The form bases: taskbar and jump list, window calls, the desktop window manager.
+  static os::win32::Win32TaskbarLibrary taskbar;
+  static os::win32::Win32Windowing windowing;
+  static os::win32::Win32DynamicLibrary dynamicLibrary;
+  os::Install<os::ITaskbarLibrary>(&taskbar);
+  os::Install<os::IWindowing>(&windowing);
+  os::Install<os::IDynamicLibrary>(&dynamicLibrary);
+  static os::win32::Win32HelpWindowApi helpWindow;
+  os::Install<os::IHelpWindowApi>(&helpWindow);
 }

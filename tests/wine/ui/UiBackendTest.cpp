@@ -351,6 +351,18 @@ TEST_F(Win32BackendTest, TextsAndValuesReadBack) {
   EXPECT_NEAR(static_cast<double>(pos) / range.iHigh, 0.25, 1e-6);
   f.progress->SetPosition(20'000'000'000LL);  // past the end: kept at the end
   EXPECT_EQ(SendMessageW(Hwnd(*f.progress), PBM_GETPOS, 0, 0), range.iHigh);
+  {
+    // Nothing to show (0 of 0): an empty bar, not a full one.
+    const auto max = f.progress->Max();
+    const auto position = f.progress->Position();
+    f.progress->SetMax(f.progress->Min());
+    PBRANGE empty{};
+    SendMessageW(Hwnd(*f.progress), PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&empty));
+    EXPECT_GT(empty.iHigh, empty.iLow);
+    EXPECT_EQ(SendMessageW(Hwnd(*f.progress), PBM_GETPOS, 0, 0), empty.iLow);
+    f.progress->SetMax(max);
+    f.progress->SetPosition(position);
+  }
   f.ok->SetEnabled(false);
   EXPECT_FALSE(IsWindowEnabled(Hwnd(*f.ok)));
   f.ok->SetEnabled(true);

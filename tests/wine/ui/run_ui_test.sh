@@ -23,14 +23,17 @@ timeout -k 10 30 wineserver -w >/dev/null 2>&1
 
 ready=$work/ui-$dpi.ready
 done_file=$work/ui-$dpi.done
-rm -f "$ready"-* "$done_file"-* "$shots"/ui-toolkit-*-"${dpi}"dpi.png
+# Another program may show other pages (TVQM_UI_PAGES) under another name (TVQM_UI_SHOT_NAME).
+pages=${TVQM_UI_PAGES:-general list scrolling}
+shot_name=${TVQM_UI_SHOT_NAME:-ui-toolkit}
+rm -f "$ready"-* "$done_file"-* "$shots"/"$shot_name"-*-"${dpi}"dpi.png
 (
   # The pages in the order the test shows them.
-  for page in general list scrolling; do
+  for page in $pages; do
     for _ in $(seq 1 900); do [ -f "$ready-$page" ] || [ -f "$done_file-end" ] && break; sleep 0.1; done
     [ -f "$ready-$page" ] || break
     sleep 0.5
-    shot=$shots/ui-toolkit-$page-${dpi}dpi.png
+    shot=$shots/$shot_name-$page-${dpi}dpi.png
     import -window root "$shot" && echo "screenshot: $shot"
     touch "$done_file-$page"
   done
