@@ -35,9 +35,9 @@ TEST_F(ScheduledTasksProgramTest, SetupTaskRegistersTheRefreshTaskAndNothingElse
       {{"/setuptask", "/silent", "/apply"}, true, false},
       {{"/silent", "/apply"}, false, true},
       {{"/SetupTask", "/silent"}, false, false},
-      // Without silent the start goes on to the window, never to the walk.
-      {{"/setuptask", "/apply"}, true, false},
-      {{"/apply", "/setuptask"}, true, false},
+      // Without silent the start goes on to the window, whose first show applies once.
+      {{"/setuptask", "/apply"}, true, true},
+      {{"/apply", "/setuptask"}, true, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.arguments[0] + " " + c.arguments[1]);

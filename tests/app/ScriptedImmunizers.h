@@ -33,13 +33,15 @@ inline void ResetScripted() {
   g_scriptedCalls.clear();
 }
 
+// Namespace scope with its bound: clang reads a class-scope array without one as not constant.
+inline constexpr const char* kScriptedClassNames[5] = {"TScriptedAImmunization", "TScriptedBImmunization",
+                                                       "TScriptedCImmunization", "TScriptedDImmunization",
+                                                       "TScriptedEImmunization"};
+
 template <int N>
 class TScriptedImmunization final : public TImmunizationClass<TScriptedImmunization<N>, TWindows10Immunization> {
  public:
-  static constexpr const char* kClassNames[] = {"TScriptedAImmunization", "TScriptedBImmunization",
-                                                "TScriptedCImmunization", "TScriptedDImmunization",
-                                                "TScriptedEImmunization"};
-  static constexpr const char* kClassName = kClassNames[N];
+  static constexpr const char* kClassName = kScriptedClassNames[N];
   static std::string GetDisplayName() { return std::string("Scripted ") + static_cast<char>('A' + N); }
   static std::string GetHint() { return g_scripted[N].hint; }
   static TOperatingSystems SupportedWindowsVersions() { return g_scripted[N].systems; }
