@@ -22,6 +22,7 @@
 #include "platform/bmrWindows.h"
 #include "platform/os/Process.h"
 #include "platform/os/System.h"
+#include "platform/rtlTranslations.h"
 #include "platform/rtlSysUtils.h"
 
 namespace {
@@ -37,6 +38,8 @@ const std::vector<ModuleStep>& ModuleSteps() {
       // The help window class and the localizer come before the switch groups.
       {InitializeBmrConsoleHelpUIWinAPI, FinalizeBmrConsoleHelpUIWinAPI},
       {InitializeBmrLocalizer, FinalizeBmrLocalizer},
+      // The catalog of the chosen language, before any text is read.
+      {rtl::InitializeRtlTranslations, rtl::FinalizeRtlTranslations},
       {InitializeBmrConsoleHelp, FinalizeBmrConsoleHelp},
       {InitializeBmrWindows, nullptr},
       {InitializeBmrDebugConsts, FinalizeBmrDebugConsts},

@@ -7,6 +7,7 @@
 #include "tests/fakes/FakeFirewall.h"
 #include "tests/fakes/FakeHelpWindow.h"
 #include "tests/fakes/FakeLibrary.h"
+#include "tests/fakes/FakeLocale.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/fakes/FakeServices.h"
 #include "tests/fakes/FakeShell.h"
@@ -32,6 +33,7 @@ struct FakeWindows {
   FakeFirewall firewall;
   FakeVersionInfo versionInfo;
   FakeHelpWindowApi helpWindow;
+  FakeLocale locale;
 
   FakeWindows() = default;
   FakeWindows(const FakeWindows&) = delete;
@@ -61,6 +63,7 @@ struct FakeWindows {
   os::ScopedOverride<os::IComRuntime> comOverride_{firewall};
   os::ScopedOverride<os::IVersionInfo> versionInfoOverride_{versionInfo};
   os::ScopedOverride<os::IHelpWindowApi> helpWindowOverride_{helpWindow};
+  os::ScopedOverride<os::ILocale> localeOverride_{locale};
 };
 
 }  // namespace fakes
