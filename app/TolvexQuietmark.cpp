@@ -45,6 +45,8 @@ const std::vector<ModuleStep>& ModuleSteps() {
       {InitializeBmrDebugConsts, FinalizeBmrDebugConsts},
       {InitializeBmrDebug, FinalizeBmrDebug},
       {InitializeBmrCredits, FinalizeBmrCredits},
+      // What the exe contains whose licence asks for its notice.
+      {RegisterRuntimeCredits, nullptr},
       {InitializeBmrRegistryTypes, nullptr},
       {InitializeBmrRegistry, nullptr},
       {InitializeBmrSecurity, nullptr},
