@@ -128,9 +128,10 @@ bool ParseMoCatalog(std::string_view bytes, MessageCatalog& messages) {
       continue;
     }
     if (id.find('\x04') != std::string_view::npos) continue;  // a message with a context
+    const std::string_view singular = FirstPart(id);
     const std::string_view translated = FirstPart(text);
-    if (translated.empty()) continue;
-    read.emplace(std::string(FirstPart(id)), std::string(translated));
+    if (singular.empty() || translated.empty()) continue;
+    read.emplace(std::string(singular), std::string(translated));
   }
   messages = std::move(read);
   return true;

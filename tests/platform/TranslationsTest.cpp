@@ -37,6 +37,18 @@ TEST(MoCatalog, ReadsWhatMsgfmtWritesInEitherByteOrder) {
     ASSERT_TRUE(rtl::ParseMoCatalog(bytes, messages));
     EXPECT_EQ(expected, messages);
   }
+  // An id that is empty before its plural part names no text: the entry is passed over. The
+  // second original (after the header's) is "%d item\0%d items".
+  std::string bytes = GermanCatalog();
+  std::uint32_t originals = 0, idOffset = 0;
+  std::memcpy(&originals, bytes.data() + 12, 4);
+  std::memcpy(&idOffset, bytes.data() + originals + 12, 4);
+  ASSERT_EQ("%d item", bytes.substr(idOffset, 7));
+  bytes[idOffset] = '\0';
+  rtl::MessageCatalog messages;
+  ASSERT_TRUE(rtl::ParseMoCatalog(bytes, messages));
+  EXPECT_EQ(3u, messages.size());
+  EXPECT_EQ(0u, messages.count(""));
 }
 
 TEST(MoCatalog, MalformedCatalogsGiveNothing) {
