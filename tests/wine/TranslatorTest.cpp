@@ -4,12 +4,31 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <string>
+
 #include "engine/tvqmVorletsMicrosoftWindowsTelemetry.h"
 #include "platform/rtlTranslations.h"
 
 namespace {
 
+// The test program's LANG, put back when the test ends.
+class SavedLang {
+ public:
+  SavedLang() {
+    wchar_t buffer[256];
+    const DWORD length = GetEnvironmentVariableW(L"LANG", buffer, 256);
+    had_ = length > 0 && length < 256;
+    if (had_) value_.assign(buffer, length);
+  }
+  ~SavedLang() { SetEnvironmentVariableW(L"LANG", had_ ? value_.c_str() : nullptr); }
+
+ private:
+  bool had_ = false;
+  std::wstring value_;
+};
+
 TEST(Win32Translator, FindsTheCatalogBesideTheProgramThroughLang) {
+  const SavedLang saved;
   SetEnvironmentVariableW(L"LANG", nullptr);
   const std::string uiLanguage = rtl::ChooseTranslationLanguage();
   EXPECT_FALSE(uiLanguage.empty()) << "the user's interface language has ISO names";
