@@ -3,10 +3,12 @@
 #include <limits>
 
 #include "platform/rtlAsciiCase.h"
+#include "platform/rtlUnicode.h"
 
 namespace {
 
 using rtl::LowerAscii;
+using rtl::AppendUtf8;
 using rtl::LowerCaseAscii;
 
 // The runtime's Trim: characters of code 32 or less go at both ends.
@@ -14,24 +16,6 @@ std::string_view TrimView(std::string_view text) {
   while (!text.empty() && static_cast<unsigned char>(text.front()) <= 32) text.remove_prefix(1);
   while (!text.empty() && static_cast<unsigned char>(text.back()) <= 32) text.remove_suffix(1);
   return text;
-}
-
-void AppendUtf8(std::string& out, std::uint32_t code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (code >> 18));
-    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
 }
 
 std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {

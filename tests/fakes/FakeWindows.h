@@ -7,6 +7,7 @@
 #include "tests/fakes/FakeFirewall.h"
 #include "tests/fakes/FakeHelpWindow.h"
 #include "tests/fakes/FakeLibrary.h"
+#include "tests/fakes/FakeLocale.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/fakes/FakeResources.h"
 #include "tests/fakes/FakeServices.h"
@@ -39,6 +40,7 @@ struct FakeWindows {
   // The program's embedded data (the main window's questions and answers).
   FakeResources resources;
   FakeHelpWindowApi helpWindow;
+  FakeLocale locale;
 
   FakeWindows() = default;
   FakeWindows(const FakeWindows&) = delete;
@@ -71,6 +73,7 @@ struct FakeWindows {
   os::ScopedOverride<os::IWindowing> windowingOverride_{windowing};
   os::ScopedOverride<os::IDynamicLibrary> dynamicLibraryOverride_{windowing};
   os::ScopedOverride<os::IHelpWindowApi> helpWindowOverride_{helpWindow};
+  os::ScopedOverride<os::ILocale> localeOverride_{locale};
 };
 
 }  // namespace fakes

@@ -102,12 +102,38 @@ run_case() {
   fi
 }
 
+# The localizer's start-up work: the language value stored for the program's folder (the
+# folder of argument 0 with its trailing backslash) under the current user's key, copied to the
+# local system account's key; a first start stores the default code in both.
+localization_keys=('HKCU\Software\Brenmoor Limited\Localization'
+                   'HKU\S-1-5-18\Software\Brenmoor Limited\Localization')
+for key in "${localization_keys[@]}"; do
+  timeout -k 5 60 "$tvqm_wine" reg delete "$key" /f </dev/null >/dev/null 2>&1
+done
+
 run_case silent ,+timestamp,trace+file /silent
+
+exe_folder="Z:$(cd "$(dirname "$exe")" && pwd | tr / '\\')\\"
+checks=2
+for key in "${localization_keys[@]}"; do
+  checks=$((checks + 1))
+  listing=$(timeout -k 5 60 "$tvqm_wine" reg query "$key" </dev/null 2>/dev/null | tr -d '\r')
+  # The name goes through the environment: awk -v would read its backslashes as escapes.
+  if name="$exe_folder" awk 'tolower($1) == tolower(ENVIRON["name"]) && $2 == "REG_SZ" && $3 == "en_US" { found = 1 }
+                             END { exit !found }' <<<"$listing"; then
+    echo "e2e localizer: passed ($key holds $exe_folder = en_US)"
+  else
+    echo "e2e localizer: FAILED: $key lacks $exe_folder = en_US as REG_SZ; it holds:"
+    echo "$listing"
+    failures=$((failures + 1))
+  fi
+done
+
 run_case no-arguments ""
 
 if [ "$failures" -eq 0 ]; then
-  echo "2 passed, 0 failed"
+  echo "$checks passed, 0 failed"
 else
-  echo "$((2 - failures)) passed, $failures failed"
+  echo "$((checks - failures)) passed, $failures failed"
   exit 1
 fi

@@ -1,5 +1,8 @@
 // The version block of the built TolvexQuietmark.exe through the program's reader, and the
 // in-memory block lookup and block builder of the host tests checked against version.dll.
+// Under emulated 32-bit Wine, the debugger-output test of SystemTest.cpp crashed when these
+// direct VerQueryValueW calls ran before it in the same process; this file's name keeps them
+// after it (MinGW runs the files' test registrations in reverse order of their names).
 
 #include <gtest/gtest.h>
 #include <windows.h>
