@@ -4,6 +4,7 @@
 #include "platform/os/win32/Win32Firewall.h"
 #include "platform/os/win32/Win32HelpWindow.h"
 #include "platform/os/win32/Win32Library.h"
+#include "platform/os/win32/Win32Locale.h"
 #include "platform/os/win32/Win32Process.h"
 #include "platform/os/win32/Win32Registry.h"
 #include "platform/os/win32/Win32Services.h"
@@ -53,4 +54,6 @@ void InstallWin32Providers() {
   os::Install<os::IDynamicLibrary>(&dynamicLibrary);
   static os::win32::Win32HelpWindowApi helpWindow;
   os::Install<os::IHelpWindowApi>(&helpWindow);
+  static os::win32::Win32Locale locale;
+  os::Install<os::ILocale>(&locale);
 }
