@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "app/ui/headless/HeadlessBackend.h"
 #include "platform/bmrConsoleHelp.h"
 #include "platform/bmrCredits.h"
+#include "platform/rtlResStrings.h"
 #include "tests/fakes/DebugEntryRecorder.h"
 #include "tests/fakes/FakeWindows.h"
 
@@ -275,6 +277,25 @@ TEST_F(AboutDialogTest, AFailingFillEndsTheCallAfterTheDialogIsGone) {
   windows.library.failures.Fail("FindResourceA", 0, "BROKEN");
   EXPECT_THROW(ShowAboutDialog("", false), std::exception);
   EXPECT_TRUE(backend->modalForms.empty());
+}
+
+TEST_F(AboutDialogTest, ATranslatorChangesTheDialogsTextsAndTheMenuItem) {
+  SetVersionBlock(kProductKeys);
+  const std::map<std::string, std::string> german = {
+      {"About %0:s", "\xC3\x9C" "ber %0:s"},
+      {"Version %0:s", "Version %0:s (deutsch)"},
+      {"&About %s...", "\xC3\x9C&ber %s..."},
+  };
+  auto previous = rtl::SetResStringTranslator([&](const rtl::ResourceString& text) {
+    auto it = german.find(text.English);
+    return it == german.end() ? std::string(text.English) : it->second;
+  });
+  ShowAbout([](TdlgAbout& dialog) {
+    EXPECT_EQ(dialog.Caption(), "\xC3\x9C" "ber Tolvex Quietmark");
+    EXPECT_EQ(dialog.labelVersion->Caption(), "Version 1.5.0.35 (deutsch)");
+  });
+  EXPECT_EQ(AboutMenuItemCaption(), "\xC3\x9C&ber Tolvex Quietmark...");
+  rtl::SetResStringTranslator(previous);
 }
 
 }  // namespace
