@@ -2,6 +2,8 @@
 
 #include "platform/os/win32/Win32Files.h"
 #include "platform/os/win32/Win32Firewall.h"
+#include "platform/os/win32/Win32Http.h"
+#include "platform/os/win32/Win32Launcher.h"
 #include "platform/os/win32/Win32Library.h"
 #include "platform/os/win32/Win32Process.h"
 #include "platform/os/win32/Win32Registry.h"
@@ -38,4 +40,8 @@ void InstallWin32Providers() {
   static os::win32::Win32ComRuntime com;
   os::Install<os::IFirewallLibrary>(&firewall);
   os::Install<os::IComRuntime>(&com);
+  static os::win32::Win32Http http;
+  static os::win32::Win32Launcher launcher;
+  os::Install<os::IHttp>(&http);
+  os::Install<os::ILauncher>(&launcher);
 }

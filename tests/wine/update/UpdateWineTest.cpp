@@ -1,0 +1,220 @@
+// The update check and download over the real WinHTTP, against the local HTTPS server that
+// run_update_test.sh starts (https_server.py): a newer version found, none found, a 404, a
+// plain http download address refused, a download that lands on the desktop and is opened,
+// and a download cut in the middle. The dialog's controls are headless; everything the update
+// asks of Windows is real.
+//
+// "--trust=<certificate file>" adds the server's certificate to the machine's root store and
+// ends (WinHTTP trusts it in the processes started afterwards). Otherwise
+// "--host=localhost:<port>" names the server and "--log=<file>" its request log.
+
+#include <windows.h>
+#include <wincrypt.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/bmrUIDlgAboutUpdate.h"
+#include "app/ui/Toolkit.h"
+#include "app/ui/headless/HeadlessBackend.h"
+#include "platform/bmrFilesPaths.h"
+#include "platform/os/Files.h"
+#include "platform/os/win32/Text.h"
+#include "platform/os/win32/Win32Providers.h"
+
+namespace {
+
+std::string g_host;
+std::string g_requestLog;
+const std::string kErrorHead = "An unknown error occured while trying to search for updates:\r\n";
+
+std::vector<std::string> Requests() {
+  std::ifstream in(g_requestLog);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+class UpdateOnWine : public ::testing::Test {
+ protected:
+  UpdateOnWine() {
+    UpdateServiceHost = g_host;
+    desktop_ = PathTemplates->Expand("<$DESKTOP>\\", true);
+    labelProduct_ = &form_.Add<ui::Label>("labelProduct");
+    labelProduct_->SetCaption("Tolvex Quietmark");
+    auto& pages = form_.Add<ui::PageControl>("pcAbout");
+    pages.AddPage("tabAboutProduct", "About");
+    tab_ = &pages.AddPage("tabUpdateAvailable", "Update available!");
+    tab_->SetTabVisible(false);
+    memo_ = &tab_->Add<ui::Memo>("memoUpdate");
+    bar_ = &tab_->Add<ui::ProgressBar>("pgDownload");
+    bar_->SetVisible(false);
+    bnUpdate_ = &tab_->Add<ui::Button>("bnUpdate");
+    form_.Show();
+    update_ = std::make_unique<TAboutUpdate>(TUpdateControls{&form_, labelProduct_, tab_, memo_, bar_, bnUpdate_});
+    update_->FVersion = "1.5";
+  }
+
+  std::vector<std::string> Boxes() const {
+    std::vector<std::string> texts;
+    for (const auto& box : backend_->messageBoxes) texts.push_back(box.text);
+    return texts;
+  }
+  void Check(int product) {
+    update_->FProductID = product;
+    update_->CheckForUpdates();
+  }
+  static void RemoveFile(const std::string& path) { os::Files().Remove(path); }
+
+  ui::headless::ScopedHeadlessBackend backend_;
+  ui::Form form_{"dlgAbout"};
+  ui::Label* labelProduct_;
+  ui::TabSheet* tab_;
+  ui::Memo* memo_;
+  ui::ProgressBar* bar_;
+  ui::Button* bnUpdate_;
+  std::unique_ptr<TAboutUpdate> update_;
+  std::string desktop_;
+};
+
+TEST_F(UpdateOnWine, NewerVersionFoundOrNotAndAnErrorPage) {
+  Check(55);
+  EXPECT_TRUE(Boxes().empty()) << (Boxes().empty() ? "" : Boxes()[0]);
+  EXPECT_TRUE(tab_->TabVisible());
+  EXPECT_EQ(memo_->Lines(), (std::vector<std::string>{"New version found online: 99.0", "", "Changes:", "Faster start",
+                                                       "Fewer clicks"}));
+  EXPECT_EQ(update_->FUpdateURI, "https://" + g_host + "/files/tvqm_update_marker.exe");
+
+  Check(56);
+  Check(57);
+  const std::vector<std::string> boxes = Boxes();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0], "Nothing to update - you're still using the newest version.");
+  EXPECT_EQ(boxes[1], kErrorHead + "The server answered with status 404 Not Found.");
+  // The tab and its notice stay from the first check.
+  EXPECT_TRUE(tab_->TabVisible());
+  EXPECT_EQ(memo_->Lines().size(), 5u);
+}
+
+TEST_F(UpdateOnWine, NoServerOrAnUntrustedOneGivesTheConnectionError) {
+  UpdateServiceHost = "localhost:1";
+  Check(55);
+  // The certificate names "localhost", not the address: TLS must refuse it.
+  UpdateServiceHost = "127.0.0.1" + g_host.substr(g_host.find(':'));
+  Check(55);
+  const std::vector<std::string> boxes = Boxes();
+  ASSERT_EQ(boxes.size(), 2u);
+  for (const std::string& box : boxes) {
+    std::printf("error box: %s\n", box.c_str());
+    EXPECT_EQ(box.rfind(kErrorHead, 0), 0u) << box;
+    EXPECT_NE(box.find("(error 1"), std::string::npos) << box;
+  }
+  EXPECT_FALSE(tab_->TabVisible());
+}
+
+TEST_F(UpdateOnWine, DownloadLandsOnTheDesktopAndIsOpened) {
+  const std::string target = desktop_ + "tvqm_update_marker.exe";
+  RemoveFile(target);
+  RemoveFile(target + ".ran");
+  Check(55);
+  ASSERT_EQ(update_->FUpdateURI, "https://" + g_host + "/files/tvqm_update_marker.exe");
+  update_->DownloadUpdate();
+
+  EXPECT_TRUE(Boxes().empty()) << (Boxes().empty() ? "" : Boxes()[0]);
+  EXPECT_TRUE(os::Files().FileExists(target)) << target;
+  EXPECT_FALSE(os::Files().FileExists(target + ".download"));
+  EXPECT_GT(update_->FDownloadSize, 1024);
+  EXPECT_GE(update_->FDownloaded, update_->FDownloadSize);
+  EXPECT_EQ(bar_->Max(), update_->FDownloadSize >> 10);
+  EXPECT_FALSE(bar_->Visible());
+  EXPECT_TRUE(bnUpdate_->Enabled());
+  // The shell started what came down: it leaves its marker beside itself.
+  bool ran = false;
+  for (int i = 0; i < 300 && !ran; ++i) {
+    ran = os::Files().FileExists(target + ".ran");
+    if (!ran) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  EXPECT_TRUE(ran) << "no marker beside " << target;
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  RemoveFile(target + ".ran");
+  RemoveFile(target);
+}
+
+TEST_F(UpdateOnWine, PlainHttpAddressAndCutDownloadLeaveNoFile) {
+  const std::string plain = desktop_ + "tvqm_update_marker.exe";
+  const std::string cut = desktop_ + "tvqm_update_cut.exe";
+  RemoveFile(plain);
+  RemoveFile(cut);
+  Check(58);
+  const std::string plainURI = update_->FUpdateURI;
+  ASSERT_EQ(plainURI, "http://" + g_host + "/files/tvqm_update_marker.exe");
+  const std::size_t before = Requests().size();
+  update_->DownloadUpdate();
+  EXPECT_EQ(Requests().size(), before) << "the http address was asked for";
+
+  Check(59);
+  update_->DownloadUpdate();
+  const std::vector<std::string> boxes = Boxes();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0], kErrorHead + "The download address is not an HTTPS address: " + plainURI);
+  EXPECT_EQ(boxes[1].rfind(kErrorHead, 0), 0u) << boxes[1];
+  std::printf("cut download: %s\n", boxes[1].c_str());
+  EXPECT_EQ(Requests().back(), "/cut/tvqm_update_cut.exe");
+  for (const std::string& path : {plain, plain + ".download", cut, cut + ".download"}) {
+    EXPECT_FALSE(os::Files().FileExists(path)) << path;
+  }
+  EXPECT_FALSE(bar_->Visible());
+  EXPECT_TRUE(bnUpdate_->Enabled());
+}
+
+int Trust(const std::string& certificateFile) {
+  std::ifstream in(certificateFile, std::ios::binary);
+  const std::string der((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (der.empty()) {
+    std::printf("tvqm-update: no certificate in %s\n", certificateFile.c_str());
+    return 1;
+  }
+  HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"ROOT");
+  if (store == nullptr) {
+    std::printf("tvqm-update: the root store does not open (%lu)\n", GetLastError());
+    return 1;
+  }
+  const BOOL added = CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING,
+                                                      reinterpret_cast<const BYTE*>(der.data()),
+                                                      static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING,
+                                                      nullptr);
+  const DWORD error = GetLastError();
+  CertCloseStore(store, 0);
+  if (!added) {
+    std::printf("tvqm-update: the certificate was not added (%lu)\n", error);
+    return 1;
+  }
+  std::printf("tvqm-update: certificate trusted\n");
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg.rfind("--trust=", 0) == 0) return Trust(arg.substr(8));
+    if (arg.rfind("--host=", 0) == 0) g_host = arg.substr(7);
+    if (arg.rfind("--log=", 0) == 0) g_requestLog = arg.substr(6);
+  }
+  InstallWin32Providers();
+  InitializeBmrFilesPaths();
+  const int result = RUN_ALL_TESTS();
+  FinalizeBmrFilesPaths();
+  return result;
+}
