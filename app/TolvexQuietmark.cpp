@@ -1,9 +1,15 @@
 #include "app/TolvexQuietmark.h"
 
 #include <exception>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "app/FormUnitQuietmarkMain.h"
+#include "app/bmrUIDlgAbout.h"
+#include "app/bmrUIWindows7.h"
+#include "app/bmrUIWindowsXP.h"
+#include "app/ui/Toolkit.h"
 #include "engine/tvqmCommandLine.h"
 #include "engine/tvqmScheduledTask.h"
 #include "engine/tvqmVorletsList.h"
@@ -47,6 +53,11 @@ const std::vector<ModuleStep>& ModuleSteps() {
       {InitializeTvqmVorletsList, FinalizeTvqmVorletsList},
       {InitializeTvqmCommandLine, FinalizeTvqmCommandLine},
       {InitializeBmrFilesPaths, FinalizeBmrFilesPaths},
+      // The form bases, the about dialog and the main window.
+      {InitializeBmrUIWindowsXP, FinalizeBmrUIWindowsXP},
+      {InitializeBmrUIWindows7, FinalizeBmrUIWindows7},
+      {InitializeBmrUIDlgAbout, FinalizeBmrUIDlgAbout},
+      {InitializeFormUnitQuietmarkMain, nullptr},
   };
   return steps;
 }
@@ -89,8 +100,12 @@ std::string ModuleName() {
 // What the program says about an exception nobody caught before it ends with 217. The silent
 // mode runs unattended (also as the boot-time task of the SYSTEM account), so the report goes
 // to the debugger output and to standard error, never into a window nobody could close. The
-// windowed program has no window toolkit of its own yet, so it reports the same way.
+// windowed program shows the window toolkit's message box.
 void ReportUnhandledException(const std::string& className, const std::string& message) {
+  if (!CommandLineHasSwitch("silent")) {
+    ui::Application::Instance().HandleException(std::runtime_error(message));
+    return;
+  }
   const std::string report =
       rtl::Format("Exception %s in module %s.\r\n%s\r\n", {className, ModuleName(), message});
   os::System().DebugOutput(report);
@@ -127,14 +142,19 @@ void ProcessImmunizersSilently(int mode) {
 }
 
 void MainProgram() {
-  // The application title and the stored window layouts belong to the window toolkit, which
-  // the program has not got yet.
+  // The windows build their layouts in code; there is nothing stored to configure.
+  ui::Application& application = ui::Application::Instance();
+  application.SetTitle("Tolvex Quietmark");
+  application.SetIconResource("MAINICON");
   if (IsPresent(CLPSetupTask)) {
     SetupScheduledTask();
     if (IsPresent(CLPSilent)) return;
   }
   if (!IsPresent(CLPSilent)) {
-    // The windowed program: there is no main window yet, so the start ends here.
+    application.Initialize();
+    FormTolvexQuietmark = &application.CreateForm<TFormTolvexQuietmark>();
+    application.Run();
+    FormTolvexQuietmark = nullptr;
     return;
   }
   if (IsPresent(CLPUndo)) {

@@ -1,12 +1,15 @@
 #include "app/bmrUIDlgAboutUpdate.h"
 
 #include <charconv>
+#include <memory>
 
+#include "app/bmrUIDlgAbout.h"
 #include "app/bmrUpdateReply.h"
 #include "platform/bmrFFHosts.h"
 #include "platform/bmrFilesPaths.h"
 #include "platform/bmrUtils.h"
 #include "platform/os/Files.h"
+#include "platform/os/Http.h"
 #include "platform/os/Launcher.h"
 #include "platform/os/System.h"
 #include "platform/rtlResStrings.h"
@@ -41,6 +44,11 @@ std::string StatusText(const os::IHttpClient& http) {
   return rtl::Format(rtl::LoadResString(rsupdatehttpstatus), {status});
 }
 
+void ShowUpdateError(const std::string& reason) {
+  ui::MessageDlg(rtl::Format(rtl::LoadResString(rserrorupdatesearchexception), {reason}), ui::DialogType::Error,
+                 ui::DialogButtons::Ok);
+}
+
 std::int64_t DecimalOrZero(const std::string& text) {
   std::int64_t value = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -67,22 +75,17 @@ void SaveBeside(const std::string& target, const std::string& body) {
 
 }  // namespace
 
-void TAboutUpdate::ShowError(const std::string& reason) {
-  ui::MessageDlg(rtl::Format(rtl::LoadResString(rserrorupdatesearchexception), {reason}), ui::DialogType::Error,
-                 ui::DialogButtons::Ok);
-}
-
-void TAboutUpdate::CheckForUpdates() {
+void TdlgAbout::CheckForUpdates() {
   // Without an update source there is nothing to ask.
   if (FProductID > -1) DoCheckForUpdates();
 }
 
-void TAboutUpdate::DoCheckForUpdates() {
+void TdlgAbout::DoCheckForUpdates() {
   try {
     std::unique_ptr<os::IHttpClient> http = os::Http().CreateClient();
-    http->SetUserAgent(c_.labelProduct->Caption());
+    http->SetUserAgent(labelProduct->Caption());
     if (!http->Get(UpdateServiceURL(UpdateServiceHost, FProductID))) {
-      ShowError(http->LastErrorText());
+      ShowUpdateError(http->LastErrorText());
       return;
     }
     std::string whole;
@@ -91,53 +94,53 @@ void TAboutUpdate::DoCheckForUpdates() {
     // An error page (404, a portal's login page) is no answer of the service: saying there
     // is nothing to update would be wrong.
     if (!IsSuccessStatus(http->ResultCode())) {
-      ShowError(StatusText(*http));
+      ShowUpdateError(StatusText(*http));
       return;
     }
 
     const TUpdateReply reply = ParseUpdateReply(http->Document());
     FUpdateURI = reply.URI;
     if (CompareVersionStrings(reply.Version, FVersion) > 0) {
-      c_.tabUpdateAvailable->SetTabVisible(true);
-      c_.tabUpdateAvailable->GetPageControl()->SetActivePage(c_.tabUpdateAvailable);
-      std::vector<std::string> memo{rtl::Format(rtl::LoadResString(rsupdateversioninformation), {reply.Version}), "",
-                                    rtl::LoadResString(rsupdatechangelog)};
-      for (std::string& note : ReleaseNoteLines(reply.ReleaseNotes)) memo.push_back(std::move(note));
-      c_.memoUpdate->SetLines(std::move(memo));
+      tabUpdateAvailable->SetTabVisible(true);
+      pcAbout->SetActivePage(tabUpdateAvailable);
+      std::vector<std::string> lines{rtl::Format(rtl::LoadResString(rsupdateversioninformation), {reply.Version}),
+                                     "", rtl::LoadResString(rsupdatechangelog)};
+      for (std::string& note : ReleaseNoteLines(reply.ReleaseNotes)) lines.push_back(std::move(note));
+      memoUpdate->SetLines(std::move(lines));
     } else {
       ui::MessageDlg(rtl::LoadResString(rsupdatenotrequired), ui::DialogType::Information, ui::DialogButtons::Ok);
     }
   } catch (const rtl::Exception& error) {
-    ShowError(error.Message());
+    ShowUpdateError(error.Message());
   }
 }
 
-void TAboutUpdate::DownloadUpdate() {
-  c_.bnUpdate->SetEnabled(false);
-  c_.pgDownload->SetPosition(0);
-  c_.pgDownload->SetVisible(true);
+void TdlgAbout::DownloadUpdate() {
+  bnUpdate->SetEnabled(false);
+  pgDownload->SetPosition(0);
+  pgDownload->SetVisible(true);
   std::unique_ptr<os::IHttpClient> http;
   // Whatever happens below, the dialog is ready for another try afterwards.
   struct Restore {
-    TAboutUpdate& self;
+    TdlgAbout& dialog;
     std::unique_ptr<os::IHttpClient>& http;
     ~Restore() {
       http.reset();
-      self.c_.pgDownload->SetVisible(false);
-      self.c_.bnUpdate->SetEnabled(true);
-      self.FHTTP = nullptr;
+      dialog.pgDownload->SetVisible(false);
+      dialog.bnUpdate->SetEnabled(true);
+      dialog.FHTTP = nullptr;
     }
   } restore{*this, http};
 
   // The program opens what it downloads: only what a server proved itself for over TLS, and
   // only under a name of its own on the desktop.
   if (!IsHttpsAddress(FUpdateURI)) {
-    ShowError(rtl::Format(rtl::LoadResString(rsupdatenothttps), {FUpdateURI}));
+    ShowUpdateError(rtl::Format(rtl::LoadResString(rsupdatenothttps), {FUpdateURI}));
     return;
   }
   const std::string fileName = UpdateFileName(FUpdateURI);
   if (!IsPlainFileName(fileName)) {
-    ShowError(rtl::Format(rtl::LoadResString(rsupdatenofilename), {FUpdateURI}));
+    ShowUpdateError(rtl::Format(rtl::LoadResString(rsupdatenofilename), {FUpdateURI}));
     return;
   }
   const std::string desktop = "<$DESKTOP>\\";
@@ -147,35 +150,35 @@ void TAboutUpdate::DownloadUpdate() {
   FHTTP = http.get();
   FDownloadSize = 0;
   FDownloaded = 0;
-  http->SetUserAgent(c_.labelProduct->Caption());
+  http->SetUserAgent(labelProduct->Caption());
   http->SetStatusCallback([this](os::HttpStatusReason reason, const std::string& value) {
     DownloadSocketStatus(reason, value);
   });
   if (!http->Get(FUpdateURI)) {
-    ShowError(http->LastErrorText());
+    ShowUpdateError(http->LastErrorText());
     return;
   }
   if (!IsSuccessStatus(http->ResultCode())) {
-    ShowError(StatusText(*http));
+    ShowUpdateError(StatusText(*http));
     return;
   }
   const std::string& body = http->Document();
   if (http->DownloadSize() > 0 && static_cast<std::int64_t>(body.size()) < http->DownloadSize()) {
-    ShowError(rtl::Format(rtl::LoadResString(rsupdateincomplete),
-                          {static_cast<std::int64_t>(body.size()), http->DownloadSize()}));
+    ShowUpdateError(rtl::Format(rtl::LoadResString(rsupdateincomplete),
+                                {static_cast<std::int64_t>(body.size()), http->DownloadSize()}));
     return;
   }
   SaveBeside(target, body);
-  os::Launcher().Execute(c_.Form->Handle(), "open", target, "", "", os::kSwShow);
+  os::Launcher().Execute(Handle(), "open", target, "", "", os::kSwShow);
 }
 
-void TAboutUpdate::DownloadSocketStatus(os::HttpStatusReason reason, const std::string& value) {
+void TdlgAbout::DownloadSocketStatus(os::HttpStatusReason Reason, const std::string& Value) {
   if (FHTTP != nullptr && FHTTP->DownloadSize() > 0) FDownloadSize = FHTTP->DownloadSize();
-  if (reason != os::HttpStatusReason::ReadCount) return;
-  FDownloaded += DecimalOrZero(value);
+  if (Reason != os::HttpStatusReason::ReadCount) return;
+  FDownloaded += DecimalOrZero(Value);
   const std::int64_t max = KiB(FDownloadSize);
-  if (c_.pgDownload->Max() != max) c_.pgDownload->SetMax(max);
-  c_.pgDownload->SetPosition(KiB(FDownloaded));
+  if (pgDownload->Max() != max) pgDownload->SetMax(max);
+  pgDownload->SetPosition(KiB(FDownloaded));
   // The request keeps the thread until it ends: paint the bar now, or it would not move.
-  c_.pgDownload->Repaint();
+  pgDownload->Repaint();
 }

@@ -1,10 +1,12 @@
 #pragma once
 // Modules loaded to read their resources: the string tables of system libraries that indirect
-// display names ("@%SystemRoot%\system32\x.dll,-3001") point into. Method names avoid the
+// display names ("@%SystemRoot%\system32\x.dll,-3001") point into, and the program's own
+// resources (licence, change log). Method names avoid the
 // windows.h macros (LoadLibraryEx, LoadString, FreeModule).
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/os/Seams.h"
 
@@ -30,6 +32,16 @@ class ILibrary {
                                       std::int32_t bufferChars) = 0;
   // FreeLibrary.
   virtual bool ReleaseModule(ModuleHandle module) = 0;
+
+  // Resources of a module (0: the program's own). Types and names are texts; a number is
+  // written "#10" (RT_RCDATA), as FindResourceA takes it.
+  // EnumResourceNamesA: the names of every resource of the type, in the module's order,
+  // appended to names; false when the module has none of that type.
+  virtual bool EnumResourceNamesOf(ModuleHandle module, const std::string& type, std::vector<std::string>& names) = 0;
+  // FindResourceA, LoadResource, LockResource, SizeofResource: the resource's bytes; false
+  // when the module has no such resource.
+  virtual bool ReadResource(ModuleHandle module, const std::string& name, const std::string& type,
+                            std::string& data) = 0;
 };
 
 inline ILibrary& Library() { return Get<ILibrary>(); }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/bmrUIDlgAbout.h"
 #include "app/bmrUIDlgAboutUpdate.h"
 #include "app/bmrUpdateReply.h"
 #include "app/ui/Toolkit.h"
@@ -16,6 +17,7 @@
 #include "platform/bmrFilesPaths.h"
 #include "platform/rtlSysUtils.h"
 #include "tests/fakes/FakeHttp.h"
+#include "tests/fakes/FakeVersionInfo.h"
 #include "tests/fakes/FakeWindows.h"
 
 // Replies are written with designated initializers naming only what a case needs.
@@ -75,32 +77,28 @@ TEST(UpdateReplyTest, AddressesAndFileNames) {
   EXPECT_EQ(KiB(2048), 2);
 }
 
-// The dialog's controls on a headless form, the program's desktop on the in-memory Windows.
+// The about dialog on the headless backend, the program's desktop on the in-memory Windows.
 class UpdateTest : public ::testing::Test {
  protected:
   UpdateTest() {
     windows_.files.AddFolder(kDesktop);
+    const std::string program = "C:\\Program Files\\Tolvex Quietmark\\TolvexQuietmark.exe";
+    windows_.versionInfo.SetBlock(program, fakes::BuildVersionBlock({.tables = {{.strings = {
+        {"ProductName", "Tolvex Quietmark"}, {"ProductVersion", "1, 5"}, {"CompanyName", "Brenmoor Limited"}}}}}));
     InitializeBmrFilesPaths();
     savedHost_ = UpdateServiceHost;
     UpdateServiceHost = "updates.test";
-    labelProduct_ = &form_.Add<ui::Label>("labelProduct");
-    labelProduct_->SetCaption("Tolvex Quietmark");
-    auto& pages = form_.Add<ui::PageControl>("pcAbout");
-    pages.AddPage("tabAboutProduct", "About");
-    tab_ = &pages.AddPage("tabUpdateAvailable", "Update available!");
-    tab_->SetTabVisible(false);
-    memo_ = &tab_->Add<ui::Memo>("memoUpdate");
-    bar_ = &tab_->Add<ui::ProgressBar>("pgDownload");
-    bar_->SetVisible(false);
-    bnUpdate_ = &tab_->Add<ui::Button>("bnUpdate");
-    bnUpdate_->onClick = [this] { update_->DownloadUpdate(); };
-    pages.SetActivePage(&pages.Page(0));
-    form_.Show();
-    update_ = std::make_unique<TAboutUpdate>(TUpdateControls{&form_, labelProduct_, tab_, memo_, bar_, bnUpdate_});
-    update_->FProductID = 55;
-    update_->FVersion = "1.5";
+    dialog_ = ui::NewForm<TdlgAbout>();
+    dialog_->SetProductID(55);
+    dialog_->SetFileName(program);
+    dialog_->Show();
+    tab_ = dialog_->tabUpdateAvailable;
+    memo_ = dialog_->memoUpdate;
+    bar_ = dialog_->pgDownload;
+    bnUpdate_ = dialog_->bnUpdate;
   }
   ~UpdateTest() override {
+    dialog_.reset();
     FinalizeBmrFilesPaths();
     UpdateServiceHost = savedHost_;
   }
@@ -109,16 +107,17 @@ class UpdateTest : public ::testing::Test {
   void OfferUpdate(const std::string& version = "1.6", const std::string& uri = kInstallerURL) {
     Reply(kCheckURL, {.body = "version=" + version + "\r\nuri=" + uri + "\r\nreleasenotes=Faster<br />Smaller\r\n"});
   }
+  void ClickCheck() { ASSERT_TRUE(backend_->UserClick(*dialog_->bnUpdates)); }
   Lines BoxTexts() const {
     Lines texts;
     for (const auto& box : backend_->messageBoxes) texts.push_back(box.text);
     return texts;
   }
-  // What the download leaves: no box but the expected ones, the bar hidden, the button usable.
+  // What every download leaves: the bar hidden, the button usable, the client gone.
   void ExpectDialogReady() {
     EXPECT_FALSE(bar_->Visible());
     EXPECT_TRUE(bnUpdate_->Enabled());
-    EXPECT_EQ(update_->FHTTP, nullptr);
+    EXPECT_EQ(dialog_->FHTTP, nullptr);
     EXPECT_EQ(http_.clientsAlive, 0);
   }
   void ExpectNoFileOnDesktop() {
@@ -131,19 +130,17 @@ class UpdateTest : public ::testing::Test {
   os::ScopedOverride<os::IHttp> httpOverride_{http_};
   os::ScopedOverride<os::ILauncher> launcherOverride_{launcher_};
   ui::headless::ScopedHeadlessBackend backend_;
-  ui::Form form_{"dlgAbout"};
-  ui::Label* labelProduct_;
+  ui::FormPtr<TdlgAbout> dialog_;
   ui::TabSheet* tab_;
   ui::Memo* memo_;
   ui::ProgressBar* bar_;
   ui::Button* bnUpdate_;
-  std::unique_ptr<TAboutUpdate> update_;
   std::string savedHost_;
 };
 
 TEST_F(UpdateTest, NewerVersionRevealsTheTabWithTheNotice) {
   OfferUpdate();
-  update_->CheckForUpdates();
+  ClickCheck();
 
   ASSERT_EQ(http_.requests.size(), 1u);
   EXPECT_EQ(http_.requests[0].url, kCheckURL);
@@ -151,7 +148,7 @@ TEST_F(UpdateTest, NewerVersionRevealsTheTabWithTheNotice) {
   EXPECT_TRUE(tab_->TabVisible());
   EXPECT_EQ(tab_->GetPageControl()->ActivePage(), tab_);
   EXPECT_EQ(memo_->Lines(), (Lines{"New version found online: 1.6", "", "Changes:", "Faster", "Smaller"}));
-  EXPECT_EQ(update_->FUpdateURI, kInstallerURL);
+  EXPECT_EQ(dialog_->FUpdateURI, kInstallerURL);
   EXPECT_TRUE(backend_->messageBoxes.empty());
   ASSERT_FALSE(windows_.system.debugOutput.empty());
   EXPECT_EQ(windows_.system.debugOutput.back(),
@@ -159,9 +156,9 @@ TEST_F(UpdateTest, NewerVersionRevealsTheTabWithTheNotice) {
 
   // A second check replaces the notice: one set of heading lines, the new notes.
   Reply(kCheckURL, {.body = "version=2.0\nuri=https://files.test/v2.exe\nreleasenotes=Only this"});
-  update_->CheckForUpdates();
+  ClickCheck();
   EXPECT_EQ(memo_->Lines(), (Lines{"New version found online: 2.0", "", "Changes:", "Only this"}));
-  EXPECT_EQ(update_->FUpdateURI, "https://files.test/v2.exe");
+  EXPECT_EQ(dialog_->FUpdateURI, "https://files.test/v2.exe");
 }
 
 TEST_F(UpdateTest, NoNewerVersionSaysNothingToUpdate) {
@@ -177,7 +174,7 @@ TEST_F(UpdateTest, NoNewerVersionSaysNothingToUpdate) {
     backend_->messageBoxes.clear();
     tab_->SetTabVisible(false);
     Reply(kCheckURL, {.body = c.body});
-    update_->CheckForUpdates();
+    ClickCheck();
     EXPECT_EQ(tab_->TabVisible(), c.newer) << c.body;
     if (c.newer) {
       EXPECT_TRUE(backend_->messageBoxes.empty()) << c.body;
@@ -191,39 +188,40 @@ TEST_F(UpdateTest, NoNewerVersionSaysNothingToUpdate) {
 
 TEST_F(UpdateTest, CheckFailuresShowTheErrorBox) {
   // No update source: nothing is asked.
-  update_->FProductID = -1;
-  update_->CheckForUpdates();
+  dialog_->SetProductID(-1);
+  EXPECT_FALSE(dialog_->bnUpdates->Visible());
+  dialog_->CheckForUpdates();
   EXPECT_TRUE(http_.requests.empty());
-  update_->FProductID = 55;
+  dialog_->SetProductID(55);
 
   // No reply at all: the connection error on the second line.
-  update_->CheckForUpdates();
+  ClickCheck();
   // An error page is no answer: not "Nothing to update".
   Reply(kCheckURL, {.status = 404, .reason = "Not Found", .body = "<html>version=9</html>"});
-  update_->CheckForUpdates();
+  ClickCheck();
   Reply(kCheckURL, {.status = 302, .reason = "", .body = ""});
-  update_->CheckForUpdates();
+  ClickCheck();
   // The project's exceptions are caught and shown.
   Reply(kCheckURL, {.body = "version=2"});
   http_.duringRead = [] { throw rtl::EConvertError("bad number"); };
-  update_->CheckForUpdates();
+  ClickCheck();
   EXPECT_EQ(BoxTexts(), (Lines{kErrorHead + "The server name or address could not be resolved",
                                kErrorHead + "The server answered with status 404 Not Found.",
                                kErrorHead + "The server answered with status 302.", kErrorHead + "bad number"}));
   for (const auto& box : backend_->messageBoxes) EXPECT_EQ(box.type, ui::DialogType::Error);
   EXPECT_FALSE(tab_->TabVisible());
-  EXPECT_EQ(update_->FUpdateURI, "");
+  EXPECT_EQ(dialog_->FUpdateURI, "");
   EXPECT_EQ(http_.clientsAlive, 0);
 
   // Anything else goes on to the caller, the client freed all the same.
   http_.duringRead = [] { throw std::runtime_error("not ours"); };
-  EXPECT_THROW(update_->CheckForUpdates(), std::runtime_error);
+  EXPECT_THROW(dialog_->CheckForUpdates(), std::runtime_error);
   EXPECT_EQ(http_.clientsAlive, 0);
 }
 
 TEST_F(UpdateTest, DownloadLandsOnTheDesktopAndIsOpened) {
   OfferUpdate();
-  update_->CheckForUpdates();
+  ClickCheck();
   windows_.files.SetFile(kTarget, "old installer");
   const std::string body(3000, 'x');
   Reply(kInstallerURL, {.body = body, .chunks = {1024, 1024}, .headerBytes = 300});
@@ -250,13 +248,13 @@ TEST_F(UpdateTest, DownloadLandsOnTheDesktopAndIsOpened) {
     EXPECT_FALSE(steps[i].buttonEnabled);
     EXPECT_EQ(steps[i].repaints, static_cast<int>(i) + 1) << "the bar is painted at each read";
   }
-  EXPECT_EQ(update_->FDownloaded, 3300);
-  EXPECT_EQ(update_->FDownloadSize, 3000);
+  EXPECT_EQ(dialog_->FDownloaded, 3300);
+  EXPECT_EQ(dialog_->FDownloadSize, 3000);
   EXPECT_EQ(windows_.files.Content(kTarget), body);
   EXPECT_FALSE(windows_.files.Has(kTarget + ".download"));
   ASSERT_EQ(launcher_.calls.size(), 1u);
   const auto& call = launcher_.calls[0];
-  EXPECT_EQ(call.owner, form_.Handle());
+  EXPECT_EQ(call.owner, dialog_->Handle());
   EXPECT_EQ(call.verb, "open");
   EXPECT_EQ(call.file, kTarget);
   EXPECT_EQ(call.parameters, "");
@@ -268,10 +266,10 @@ TEST_F(UpdateTest, DownloadLandsOnTheDesktopAndIsOpened) {
   // Without a length header the maximum is 0.
   steps.clear();
   Reply(kInstallerURL, {.body = body, .length = 0});
-  update_->DownloadUpdate();
+  dialog_->DownloadUpdate();
   ASSERT_EQ(steps.size(), 1u);
   EXPECT_EQ(steps[0].max, 0);
-  EXPECT_EQ(update_->FDownloadSize, 0);
+  EXPECT_EQ(dialog_->FDownloadSize, 0);
 }
 
 TEST_F(UpdateTest, DownloadAddressesThatAreRefused) {
@@ -279,8 +277,8 @@ TEST_F(UpdateTest, DownloadAddressesThatAreRefused) {
                                   "", "https://files.test/get/", "https://files.test/..", "https://files.test/get.php?id=1"};
   for (const std::string& uri : refusals) Reply(uri, {.body = "MZ"});
   for (const std::string& uri : refusals) {
-    update_->FUpdateURI = uri;
-    update_->DownloadUpdate();
+    dialog_->FUpdateURI = uri;
+    dialog_->DownloadUpdate();
     ExpectDialogReady();
   }
   EXPECT_TRUE(http_.requests.empty());
@@ -297,17 +295,17 @@ TEST_F(UpdateTest, DownloadAddressesThatAreRefused) {
 }
 
 TEST_F(UpdateTest, FailedDownloadsLeaveNoFile) {
-  update_->FUpdateURI = kInstallerURL;
+  dialog_->FUpdateURI = kInstallerURL;
   const std::string body(5000, 'x');
   // An error page, a cut transfer, a body shorter than announced, no server at all.
   Reply(kInstallerURL, {.status = 404, .reason = "Not Found", .body = "<html>gone</html>"});
-  update_->DownloadUpdate();
+  dialog_->DownloadUpdate();
   Reply(kInstallerURL, {.body = body, .chunks = {2048}, .error = "The connection with the server was terminated"});
-  update_->DownloadUpdate();
+  dialog_->DownloadUpdate();
   Reply(kInstallerURL, {.body = body.substr(0, 4000), .length = 5000});
-  update_->DownloadUpdate();
+  dialog_->DownloadUpdate();
   http_.replies.clear();
-  update_->DownloadUpdate();
+  dialog_->DownloadUpdate();
   EXPECT_EQ(BoxTexts(), (Lines{kErrorHead + "The server answered with status 404 Not Found.",
                                kErrorHead + "The connection with the server was terminated",
                                kErrorHead + "The download ended after 4000 of 5000 bytes.",
@@ -319,7 +317,7 @@ TEST_F(UpdateTest, FailedDownloadsLeaveNoFile) {
 
 TEST_F(UpdateTest, TargetThatCannotBeWrittenReachesTheToolkitsHandler) {
   OfferUpdate();
-  update_->CheckForUpdates();
+  ClickCheck();
   Reply(kInstallerURL, {.body = "new"});
   windows_.files.SetFile(kTarget, "old");
   struct Case {

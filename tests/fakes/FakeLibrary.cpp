@@ -52,4 +52,49 @@ std::int32_t FakeLibrary::LoadStringText(os::ModuleHandle module, std::uint32_t 
 
 bool FakeLibrary::ReleaseModule(os::ModuleHandle module) { return loaded_.erase(module) == 1; }
 
+void FakeLibrary::AddResource(const std::string& path, const std::string& type, const std::string& name,
+                              std::string data) {
+  if (!path.empty()) modules_.try_emplace(Lower(path));
+  resources_[Lower(path)][type].emplace_back(name, std::move(data));
+}
+
+const std::map<std::string, std::vector<std::pair<std::string, std::string>>>* FakeLibrary::ResourcesOf(
+    os::ModuleHandle module) const {
+  std::string path;
+  if (module != 0) {
+    auto it = loaded_.find(module);
+    if (it == loaded_.end()) return nullptr;
+    path = it->second;
+  }
+  auto found = resources_.find(path);
+  return found == resources_.end() ? nullptr : &found->second;
+}
+
+bool FakeLibrary::EnumResourceNamesOf(os::ModuleHandle module, const std::string& type,
+                                      std::vector<std::string>& names) {
+  const auto* resources = ResourcesOf(module);
+  if (!resources) return false;
+  auto it = resources->find(type);
+  if (it == resources->end() || it->second.empty()) return false;
+  for (const auto& [name, data] : it->second) names.push_back(name);
+  return true;
+}
+
+bool FakeLibrary::ReadResource(os::ModuleHandle module, const std::string& name, const std::string& type,
+                               std::string& data) {
+  data.clear();
+  if (failures.Check("FindResourceA", name)) return false;
+  const auto* resources = ResourcesOf(module);
+  if (!resources) return false;
+  auto it = resources->find(type);
+  if (it == resources->end()) return false;
+  for (const auto& [resourceName, bytes] : it->second) {
+    if (Lower(resourceName) == Lower(name)) {
+      data = bytes;
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace fakes

@@ -10,8 +10,10 @@
 #include "tests/fakes/FakeServices.h"
 #include "tests/fakes/FakeShell.h"
 #include "tests/fakes/FakeSystem.h"
+#include "tests/fakes/FakeTaskbar.h"
 #include "tests/fakes/FakeTaskScheduler.h"
 #include "tests/fakes/FakeTaskScheduler10.h"
+#include "tests/fakes/FakeVersionInfo.h"
 
 namespace fakes {
 
@@ -28,6 +30,10 @@ struct FakeWindows {
   FakeAccounts accounts;
   FakeShell shell;
   FakeFirewall firewall;
+  FakeVersionInfo versionInfo;
+  // The taskbar and jump list, the form bases' window calls and "dwmapi.dll".
+  FakeTaskbar taskbar;
+  FakeWindowing windowing;
 
   FakeWindows() = default;
   FakeWindows(const FakeWindows&) = delete;
@@ -55,6 +61,10 @@ struct FakeWindows {
   os::ScopedOverride<os::IShell> shellOverride_{shell};
   os::ScopedOverride<os::IFirewallLibrary> firewallOverride_{firewall};
   os::ScopedOverride<os::IComRuntime> comOverride_{firewall};
+  os::ScopedOverride<os::IVersionInfo> versionInfoOverride_{versionInfo};
+  os::ScopedOverride<os::ITaskbarLibrary> taskbarOverride_{taskbar};
+  os::ScopedOverride<os::IWindowing> windowingOverride_{windowing};
+  os::ScopedOverride<os::IDynamicLibrary> dynamicLibraryOverride_{windowing};
 };
 
 }  // namespace fakes

@@ -40,4 +40,46 @@ bool Win32Library::ReleaseModule(ModuleHandle module) {
   return FreeLibrary(reinterpret_cast<HMODULE>(module)) != FALSE;
 }
 
+namespace {
+
+BOOL CALLBACK AddResourceName(HMODULE, LPCSTR, LPSTR name, LONG_PTR param) noexcept {
+  auto* names = reinterpret_cast<std::vector<std::string>*>(param);
+  try {
+    // A resource identified by a number comes as that number.
+    if (IS_INTRESOURCE(name)) {
+      names->push_back("#" + std::to_string(reinterpret_cast<std::uintptr_t>(name)));
+    } else {
+      names->push_back(AnsiToUtf8(name));
+    }
+  } catch (...) {
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+bool Win32Library::EnumResourceNamesOf(ModuleHandle module, const std::string& type, std::vector<std::string>& names) {
+  const std::string ansiType = Utf8ToAnsi(type);
+  const std::size_t before = names.size();
+  EnumResourceNamesA(reinterpret_cast<HMODULE>(module), ansiType.c_str(), &AddResourceName,
+                     reinterpret_cast<LONG_PTR>(&names));
+  return names.size() > before;
+}
+
+bool Win32Library::ReadResource(ModuleHandle module, const std::string& name, const std::string& type,
+                                std::string& data) {
+  data.clear();
+  HMODULE handle = reinterpret_cast<HMODULE>(module);
+  const std::string ansiName = Utf8ToAnsi(name);
+  const std::string ansiType = Utf8ToAnsi(type);
+  HRSRC found = FindResourceA(handle, ansiName.c_str(), ansiType.c_str());
+  if (!found) return false;
+  HGLOBAL loaded = LoadResource(handle, found);
+  const void* bytes = loaded ? LockResource(loaded) : nullptr;
+  if (!bytes) return false;
+  data.assign(static_cast<const char*>(bytes), SizeofResource(handle, found));
+  return true;
+}
+
 }  // namespace os::win32

@@ -12,6 +12,9 @@
 #include "platform/os/win32/Win32System.h"
 #include "platform/os/win32/Win32TaskScheduler.h"
 #include "platform/os/win32/Win32TaskScheduler10.h"
+#include "platform/os/win32/Win32VersionInfo.h"
+#include "platform/os/win32/Win32Taskbar.h"
+#include "platform/os/win32/Win32Windowing.h"
 
 void InstallWin32Providers() {
   // Built on the first call rather than at static initialisation; they hold no state, so
@@ -40,6 +43,15 @@ void InstallWin32Providers() {
   static os::win32::Win32ComRuntime com;
   os::Install<os::IFirewallLibrary>(&firewall);
   os::Install<os::IComRuntime>(&com);
+  static os::win32::Win32VersionInfo versionInfo;
+  os::Install<os::IVersionInfo>(&versionInfo);
+  // The form bases: taskbar and jump list, window calls, the desktop window manager.
+  static os::win32::Win32TaskbarLibrary taskbar;
+  static os::win32::Win32Windowing windowing;
+  static os::win32::Win32DynamicLibrary dynamicLibrary;
+  os::Install<os::ITaskbarLibrary>(&taskbar);
+  os::Install<os::IWindowing>(&windowing);
+  os::Install<os::IDynamicLibrary>(&dynamicLibrary);
   static os::win32::Win32Http http;
   static os::win32::Win32Launcher launcher;
   os::Install<os::IHttp>(&http);

@@ -1,8 +1,8 @@
 // The update check and download over the real WinHTTP, against the local HTTPS server that
 // run_update_test.sh starts (https_server.py): a newer version found, none found, a 404, a
 // plain http download address refused, a download that lands on the desktop and is opened,
-// and a download cut in the middle. The dialog's controls are headless; everything the update
-// asks of Windows is real.
+// and a download cut in the middle. The about dialog runs on the headless backend; everything
+// the update asks of Windows is real.
 //
 // "--trust=<certificate file>" adds the server's certificate to the machine's root store and
 // ends (WinHTTP trusts it in the processes started afterwards). Otherwise
@@ -23,11 +23,13 @@
 #include <thread>
 #include <vector>
 
+#include "app/bmrUIDlgAbout.h"
 #include "app/bmrUIDlgAboutUpdate.h"
 #include "app/ui/Toolkit.h"
 #include "app/ui/headless/HeadlessBackend.h"
 #include "platform/bmrFilesPaths.h"
 #include "platform/os/Files.h"
+#include "platform/os/Process.h"
 #include "platform/os/win32/Text.h"
 #include "platform/os/win32/Win32Providers.h"
 
@@ -49,19 +51,14 @@ class UpdateOnWine : public ::testing::Test {
   UpdateOnWine() {
     UpdateServiceHost = g_host;
     desktop_ = PathTemplates->Expand("<$DESKTOP>\\", true);
-    labelProduct_ = &form_.Add<ui::Label>("labelProduct");
-    labelProduct_->SetCaption("Tolvex Quietmark");
-    auto& pages = form_.Add<ui::PageControl>("pcAbout");
-    pages.AddPage("tabAboutProduct", "About");
-    tab_ = &pages.AddPage("tabUpdateAvailable", "Update available!");
-    tab_->SetTabVisible(false);
-    memo_ = &tab_->Add<ui::Memo>("memoUpdate");
-    bar_ = &tab_->Add<ui::ProgressBar>("pgDownload");
-    bar_->SetVisible(false);
-    bnUpdate_ = &tab_->Add<ui::Button>("bnUpdate");
-    form_.Show();
-    update_ = std::make_unique<TAboutUpdate>(TUpdateControls{&form_, labelProduct_, tab_, memo_, bar_, bnUpdate_});
-    update_->FVersion = "1.5";
+    dialog_ = ui::NewForm<TdlgAbout>();
+    // The test program's own version block says 1.5.
+    dialog_->SetFileName(os::Process().ModuleFileName());
+    dialog_->Show();
+    tab_ = dialog_->tabUpdateAvailable;
+    memo_ = dialog_->memoUpdate;
+    bar_ = dialog_->pgDownload;
+    bnUpdate_ = dialog_->bnUpdate;
   }
 
   std::vector<std::string> Boxes() const {
@@ -70,19 +67,18 @@ class UpdateOnWine : public ::testing::Test {
     return texts;
   }
   void Check(int product) {
-    update_->FProductID = product;
-    update_->CheckForUpdates();
+    dialog_->SetProductID(product);
+    ASSERT_TRUE(backend_->UserClick(*dialog_->bnUpdates));
   }
+  void Download() { ASSERT_TRUE(backend_->UserClick(*bnUpdate_)); }
   static void RemoveFile(const std::string& path) { os::Files().Remove(path); }
 
   ui::headless::ScopedHeadlessBackend backend_;
-  ui::Form form_{"dlgAbout"};
-  ui::Label* labelProduct_;
+  ui::FormPtr<TdlgAbout> dialog_;
   ui::TabSheet* tab_;
   ui::Memo* memo_;
   ui::ProgressBar* bar_;
   ui::Button* bnUpdate_;
-  std::unique_ptr<TAboutUpdate> update_;
   std::string desktop_;
 };
 
@@ -92,7 +88,7 @@ TEST_F(UpdateOnWine, NewerVersionFoundOrNotAndAnErrorPage) {
   EXPECT_TRUE(tab_->TabVisible());
   EXPECT_EQ(memo_->Lines(), (std::vector<std::string>{"New version found online: 99.0", "", "Changes:", "Faster start",
                                                        "Fewer clicks"}));
-  EXPECT_EQ(update_->FUpdateURI, "https://" + g_host + "/files/tvqm_update_marker.exe");
+  EXPECT_EQ(dialog_->FUpdateURI, "https://" + g_host + "/files/tvqm_update_marker.exe");
 
   Check(56);
   Check(57);
@@ -126,15 +122,15 @@ TEST_F(UpdateOnWine, DownloadLandsOnTheDesktopAndIsOpened) {
   RemoveFile(target);
   RemoveFile(target + ".ran");
   Check(55);
-  ASSERT_EQ(update_->FUpdateURI, "https://" + g_host + "/files/tvqm_update_marker.exe");
-  update_->DownloadUpdate();
+  ASSERT_EQ(dialog_->FUpdateURI, "https://" + g_host + "/files/tvqm_update_marker.exe");
+  Download();
 
   EXPECT_TRUE(Boxes().empty()) << (Boxes().empty() ? "" : Boxes()[0]);
   EXPECT_TRUE(os::Files().FileExists(target)) << target;
   EXPECT_FALSE(os::Files().FileExists(target + ".download"));
-  EXPECT_GT(update_->FDownloadSize, 1024);
-  EXPECT_GE(update_->FDownloaded, update_->FDownloadSize);
-  EXPECT_EQ(bar_->Max(), update_->FDownloadSize >> 10);
+  EXPECT_GT(dialog_->FDownloadSize, 1024);
+  EXPECT_GE(dialog_->FDownloaded, dialog_->FDownloadSize);
+  EXPECT_EQ(bar_->Max(), dialog_->FDownloadSize >> 10);
   EXPECT_FALSE(bar_->Visible());
   EXPECT_TRUE(bnUpdate_->Enabled());
   // The shell started what came down: it leaves its marker beside itself.
@@ -155,14 +151,14 @@ TEST_F(UpdateOnWine, PlainHttpAddressAndCutDownloadLeaveNoFile) {
   RemoveFile(plain);
   RemoveFile(cut);
   Check(58);
-  const std::string plainURI = update_->FUpdateURI;
+  const std::string plainURI = dialog_->FUpdateURI;
   ASSERT_EQ(plainURI, "http://" + g_host + "/files/tvqm_update_marker.exe");
   const std::size_t before = Requests().size();
-  update_->DownloadUpdate();
+  Download();
   EXPECT_EQ(Requests().size(), before) << "the http address was asked for";
 
   Check(59);
-  update_->DownloadUpdate();
+  Download();
   const std::vector<std::string> boxes = Boxes();
   ASSERT_EQ(boxes.size(), 2u);
   EXPECT_EQ(boxes[0], kErrorHead + "The download address is not an HTTPS address: " + plainURI);
