@@ -6,18 +6,22 @@
 //
 // "--trust=<certificate file>" adds the server's certificate to the machine's root store and
 // ends (WinHTTP trusts it in the processes started afterwards). Otherwise
-// "--host=localhost:<port>" names the server and "--log=<file>" its request log.
+// "--host=localhost:<port>" names the server and "--log=<file>" its request log; with a display,
+// "--ready=<file>" and "--done=<file>" also run the dialog in real windows, clicked through its
+// buttons, and hand-shake with the script that takes a screenshot of the update tab.
 
 #include <windows.h>
 #include <wincrypt.h>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <mutex>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -32,11 +36,14 @@
 #include "platform/os/Process.h"
 #include "platform/os/win32/Text.h"
 #include "platform/os/win32/Win32Providers.h"
+#include "app/ui/win32/Win32Backend.h"
 
 namespace {
 
 std::string g_host;
 std::string g_requestLog;
+std::string g_readyFile;
+std::string g_doneFile;
 const std::string kErrorHead = "An unknown error occured while trying to search for updates:\r\n";
 
 std::vector<std::string> Requests() {
@@ -172,6 +179,118 @@ TEST_F(UpdateOnWine, PlainHttpAddressAndCutDownloadLeaveNoFile) {
   EXPECT_TRUE(bnUpdate_->Enabled());
 }
 
+HWND Hwnd(const ui::Control& control) { return reinterpret_cast<HWND>(control.Handle()); }
+
+void Pump() {
+  for (int i = 0; i < 3; ++i) {
+    ui::Application::Instance().ProcessMessages();
+    Sleep(5);
+  }
+}
+
+std::wstring TextOf(HWND window) {
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+// Answers any message box of this process with OK and keeps its text: a box would otherwise
+// wait for a user who never comes.
+class MessageBoxAnswerer {
+ public:
+  MessageBoxAnswerer()
+      : thread_([this] {
+          while (!stop_) {
+            if (HWND box = FindWindowW(L"#32770", nullptr)) {
+              DWORD process = 0;
+              GetWindowThreadProcessId(box, &process);
+              if (process == GetCurrentProcessId()) {
+                wchar_t text[1024] = {};
+                GetDlgItemTextW(box, 0xFFFF, text, 1024);
+                {
+                  std::lock_guard<std::mutex> lock(mutex_);
+                  texts_.push_back(os::win32::WideToUtf8(text));
+                }
+                PostMessageW(box, WM_COMMAND, IDOK, 0);
+              }
+            }
+            Sleep(200);
+          }
+        }) {}
+  ~MessageBoxAnswerer() {
+    stop_ = true;
+    thread_.join();
+  }
+  std::vector<std::string> Texts() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return texts_;
+  }
+
+ private:
+  std::atomic<bool> stop_{false};
+  std::mutex mutex_;
+  std::vector<std::string> texts_;
+  std::thread thread_;
+};
+
+// The dialog in real windows, its buttons clicked as the user clicks them. Runs after the
+// headless tests, in the same process.
+TEST(UpdateDialogOnWine, ButtonsCheckAndDownloadInRealWindows) {
+  if (g_readyFile.empty()) GTEST_SKIP() << "no display asked for";
+  MessageBoxAnswerer boxes;
+  ui::win32::InstallWin32Backend();
+  ui::Application::Instance().SetTitle("Tolvex Quietmark");
+  ui::Application::Instance().Initialize();
+  UpdateServiceHost = g_host;
+  const std::string target = PathTemplates->Expand("<$DESKTOP>\\", true) + "tvqm_update_marker.exe";
+  os::Files().Remove(target);
+  os::Files().Remove(target + ".ran");
+  ui::FormPtr<TdlgAbout> dialog = ui::NewForm<TdlgAbout>();
+  dialog->SetProductID(55);
+  dialog->SetFileName(os::Process().ModuleFileName());
+  dialog->Show();
+  Pump();
+  ASSERT_NE(Hwnd(*dialog->bnUpdates), nullptr);
+  EXPECT_TRUE(IsWindowVisible(Hwnd(*dialog->bnUpdates)));
+
+  SendMessageW(Hwnd(*dialog->bnUpdates), BM_CLICK, 0, 0);
+  Pump();
+  EXPECT_TRUE(dialog->tabUpdateAvailable->TabVisible());
+  EXPECT_EQ(dialog->pcAbout->ActivePage(), dialog->tabUpdateAvailable);
+  EXPECT_TRUE(IsWindowVisible(Hwnd(*dialog->memoUpdate)));
+  EXPECT_EQ(TextOf(Hwnd(*dialog->memoUpdate)),
+            L"New version found online: 99.0\r\n\r\nChanges:\r\nFaster start\r\nFewer clicks");
+  RedrawWindow(Hwnd(*dialog), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  Pump();
+  RECT frame{};
+  GetWindowRect(Hwnd(*dialog), &frame);
+  std::printf("dialog at %ld,%ld-%ld,%ld, visible %d, client %d x %d\n", frame.left, frame.top, frame.right,
+              frame.bottom, IsWindowVisible(Hwnd(*dialog)) ? 1 : 0, dialog->ClientSize().width,
+              dialog->ClientSize().height);
+  std::ofstream(g_readyFile) << "ready\n";
+  for (int i = 0; i < 300 && !std::ifstream(g_doneFile).good(); ++i) {
+    Pump();
+    Sleep(50);
+  }
+
+  SendMessageW(Hwnd(*dialog->bnUpdate), BM_CLICK, 0, 0);
+  Pump();
+  EXPECT_TRUE(os::Files().FileExists(target)) << target;
+  EXPECT_FALSE(IsWindowVisible(Hwnd(*dialog->pgDownload)));
+  EXPECT_TRUE(IsWindowEnabled(Hwnd(*dialog->bnUpdate)));
+  bool ran = false;
+  for (int i = 0; i < 300 && !ran; ++i) {
+    ran = os::Files().FileExists(target + ".ran");
+    if (!ran) Sleep(100);
+  }
+  EXPECT_TRUE(ran) << "no marker beside " << target;
+  EXPECT_TRUE(boxes.Texts().empty()) << boxes.Texts().front();
+  dialog.reset();
+  Sleep(300);
+  os::Files().Remove(target + ".ran");
+  os::Files().Remove(target);
+}
+
 int Trust(const std::string& certificateFile) {
   std::ifstream in(certificateFile, std::ios::binary);
   const std::string der((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -207,6 +326,8 @@ int main(int argc, char** argv) {
     if (arg.rfind("--trust=", 0) == 0) return Trust(arg.substr(8));
     if (arg.rfind("--host=", 0) == 0) g_host = arg.substr(7);
     if (arg.rfind("--log=", 0) == 0) g_requestLog = arg.substr(6);
+    if (arg.rfind("--ready=", 0) == 0) g_readyFile = arg.substr(8);
+    if (arg.rfind("--done=", 0) == 0) g_doneFile = arg.substr(7);
   }
   InstallWin32Providers();
   InitializeBmrFilesPaths();
