@@ -1,11 +1,14 @@
 #include "app/TolvexQuietmark.h"
 
+#include <cstdlib>
 #include <exception>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "app/FormUnitQuietmarkMain.h"
+#include "app/bmrConsoleHelpUIWinAPI.h"
+#include "app/bmrLocalizer.h"
 #include "app/bmrUIDlgAbout.h"
 #include "app/bmrUIWindows7.h"
 #include "app/bmrUIWindowsXP.h"
@@ -37,6 +40,9 @@ struct ModuleStep {
 // The modules' start-up work, in the order it must run; shut-down runs backwards.
 const std::vector<ModuleStep>& ModuleSteps() {
   static const std::vector<ModuleStep> steps = {
+      // The help window class and the localizer come before the switch groups.
+      {InitializeBmrConsoleHelpUIWinAPI, FinalizeBmrConsoleHelpUIWinAPI},
+      {InitializeBmrLocalizer, FinalizeBmrLocalizer},
       {InitializeBmrConsoleHelp, FinalizeBmrConsoleHelp},
       {InitializeBmrWindows, nullptr},
       {InitializeBmrDebugConsts, FinalizeBmrDebugConsts},
@@ -126,6 +132,17 @@ bool RunReported(Stage stage) {
   return false;
 }
 
+// The running program's modules, for a halt from inside the message loop.
+ModuleLifetime* g_runningModules = nullptr;
+
+// Ends the program at once: the modules' shut-down, then the process ends with exitCode.
+void HaltProgram(int exitCode) {
+  if (g_runningModules != nullptr && !RunReported([] { g_runningModules->Stop(); })) {
+    exitCode = kExitUnhandledException;
+  }
+  std::exit(exitCode);
+}
+
 }  // namespace
 
 void ProcessImmunizersSilently(int mode) {
@@ -166,6 +183,8 @@ void MainProgram() {
 
 int RunTolvexQuietmark() {
   ModuleLifetime modules;
+  g_runningModules = &modules;
+  SetHelpWindowHaltHandler(HaltProgram);
   int exitCode = 0;
   if (!RunReported([&] {
         modules.Start();
@@ -174,5 +193,7 @@ int RunTolvexQuietmark() {
     exitCode = kExitUnhandledException;
   }
   if (!RunReported([&] { modules.Stop(); })) exitCode = kExitUnhandledException;
+  SetHelpWindowHaltHandler(nullptr);
+  g_runningModules = nullptr;
   return exitCode;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "app/bmrLocalizer.h"
 #include "platform/bmrConsoleHelp.h"
 #include "platform/bmrCredits.h"
 #include "platform/bmrPEVersions.h"
@@ -44,7 +45,7 @@ constexpr const char* kAboutAuthor =
     "puts them back just as they were when you ask it to.";
 
 // A text of the dialog as it is shown: through the localizer's replacements.
-std::string Shown(const std::string& text) { return text; }
+std::string Shown(const std::string& text) { return ApplyReplacers(text); }
 std::string Shown(const rtl::ResourceString& text) { return Shown(rtl::LoadResString(text)); }
 
 std::string ReplaceAll(std::string text, const std::string& what, const std::string& with) {
@@ -107,6 +108,7 @@ TdlgAbout::TdlgAbout() : TWindows7Form("dlgAbout") {
   imgIcon = &tabAboutProduct->Add<ui::Image>("imgIcon");
   imgIcon->SetAlign(ui::Align::Left);
   imgIcon->SetWidth(32);
+  imgIcon->SetConstraints({0, 0, 0, 32});  // square at the top, not stretched down the page
   panelProduct = &tabAboutProduct->Add<ui::Panel>("panelProduct");
   panelProduct->SetAlign(ui::Align::Client);
   labelProduct = &panelProduct->Add<ui::Label>("labelProduct");
@@ -150,8 +152,8 @@ TdlgAbout::TdlgAbout() : TWindows7Form("dlgAbout") {
   imgBMRLogo = &tabAboutAuthor->Add<ui::Image>("imgBMRLogo");
   imgBMRLogo->SetAlign(ui::Align::Left);
   imgBMRLogo->SetWidth(137);
+  imgBMRLogo->SetConstraints({0, 0, 0, 137});
   imgBMRLogo->SetIconResource("BMRLOGO");
-  imgBMRLogo->SetCenter(true);
   panelAuthorText = &tabAboutAuthor->Add<ui::Panel>("panelAuthorText");
   panelAuthorText->SetAlign(ui::Align::Client);
   labelAboutAuthor = &panelAuthorText->Add<ui::Label>("labelAboutAuthor");
@@ -192,6 +194,7 @@ TdlgAbout::~TdlgAbout() { DoDestroy(); }
 // Events
 
 void TdlgAbout::FormCreate() {
+  LocalizeForm(this, nullptr);
   FTranslators.clear();
   FLicences.clear();
   FCheckOnShow = false;

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <memory>
 
+#include "app/bmrLocalizer.h"
 #include "app/bmrUIDlgAbout.h"
 #include "app/bmrUpdateReply.h"
 #include "platform/bmrFFHosts.h"
@@ -45,8 +46,8 @@ std::string StatusText(const os::IHttpClient& http) {
 }
 
 void ShowUpdateError(const std::string& reason) {
-  ui::MessageDlg(rtl::Format(rtl::LoadResString(rserrorupdatesearchexception), {reason}), ui::DialogType::Error,
-                 ui::DialogButtons::Ok);
+  ui::MessageDlg(rtl::Format(ApplyReplacers(rtl::LoadResString(rserrorupdatesearchexception)), {reason}),
+                 ui::DialogType::Error, ui::DialogButtons::Ok);
 }
 
 std::int64_t DecimalOrZero(const std::string& text) {
@@ -108,7 +109,8 @@ void TdlgAbout::DoCheckForUpdates() {
       for (std::string& note : ReleaseNoteLines(reply.ReleaseNotes)) lines.push_back(std::move(note));
       memoUpdate->SetLines(std::move(lines));
     } else {
-      ui::MessageDlg(rtl::LoadResString(rsupdatenotrequired), ui::DialogType::Information, ui::DialogButtons::Ok);
+      ui::MessageDlg(ApplyReplacers(rtl::LoadResString(rsupdatenotrequired)), ui::DialogType::Information,
+                     ui::DialogButtons::Ok);
     }
   } catch (const rtl::Exception& error) {
     ShowUpdateError(error.Message());

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/bmrLocalizer.h"
 #include "app/bmrUIDlgAbout.h"
 #include "app/bmrUIDlgAboutUpdate.h"
 #include "app/bmrUpdateReply.h"
@@ -337,6 +338,24 @@ TEST_F(UpdateTest, TargetThatCannotBeWrittenReachesTheToolkitsHandler) {
     ExpectDialogReady();
   }
   EXPECT_TRUE(launcher_.calls.empty());
+}
+
+TEST_F(UpdateTest, MessageTextsPassThroughTheReplacementsTheNoticeDoesNot) {
+  TReplacers replacers;
+  replacers.Pairs = {"newest=latest", "updates=Updates", "Changes=Notes", "found=seen"};
+  TReplacers* const saved = Replacers;
+  Replacers = &replacers;
+  Reply(kCheckURL, {.body = "version=1.5"});
+  ClickCheck();
+  Reply(kCheckURL, {.status = 500, .reason = "updates down"});
+  ClickCheck();
+  OfferUpdate();
+  ClickCheck();
+  Replacers = saved;
+  EXPECT_EQ(BoxTexts(), (Lines{"Nothing to update - you're still using the latest version.",
+                               "An unknown error occured while trying to search for Updates:\r\n"
+                               "The server answered with status 500 updates down."}));
+  EXPECT_EQ(memo_->Lines(), (Lines{"New version found online: 1.6", "", "Changes:", "Faster", "Smaller"}));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "platform/bmrAPIWindowsFirewall.h"
 #include "tests/fakes/FakeFiles.h"
 #include "tests/fakes/FakeFirewall.h"
+#include "tests/fakes/FakeHelpWindow.h"
 #include "tests/fakes/FakeLibrary.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/fakes/FakeServices.h"
@@ -34,6 +35,7 @@ struct FakeWindows {
   // The taskbar and jump list, the form bases' window calls and "dwmapi.dll".
   FakeTaskbar taskbar;
   FakeWindowing windowing;
+  FakeHelpWindowApi helpWindow;
 
   FakeWindows() = default;
   FakeWindows(const FakeWindows&) = delete;
@@ -65,6 +67,7 @@ struct FakeWindows {
   os::ScopedOverride<os::ITaskbarLibrary> taskbarOverride_{taskbar};
   os::ScopedOverride<os::IWindowing> windowingOverride_{windowing};
   os::ScopedOverride<os::IDynamicLibrary> dynamicLibraryOverride_{windowing};
+  os::ScopedOverride<os::IHelpWindowApi> helpWindowOverride_{helpWindow};
 };
 
 }  // namespace fakes

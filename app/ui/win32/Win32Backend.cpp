@@ -54,12 +54,10 @@ void FormWindow::Create(HWND owner, int) {
   if (Application::Instance().MainForm() == &form_ && !(exStyle & WS_EX_TOOLWINDOW)) exStyle |= WS_EX_APPWINDOW;
   const DWORD style = params.style & ~WS_VISIBLE;
   hwnd_ = nullptr;
-  // A popup (a dialog's frame) made with CW_USEDEFAULT is 0 x 0 until ApplyClientSize sizes it:
-  // the WM_SIZE of its creation is not the form's size.
-  inSize_ = true;
+  creating_ = true;
   CreateWindowExW(exStyle, kFormClass, Widen(form_.Caption()).c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
                   CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, backend_.Instance(), static_cast<NativeControl*>(this));
-  inSize_ = false;
+  creating_ = false;
   if (!hwnd_) return;
   dpi_ = WindowDpi(hwnd_);
   SetIcons();
@@ -174,7 +172,7 @@ void FormWindow::ClickDefault(bool cancel) {
 }
 
 void FormWindow::OnSize() {
-  if (IsIconic(hwnd_) || inSize_) return;
+  if (creating_ || IsIconic(hwnd_)) return;
   RECT rect;
   GetClientRect(hwnd_, &rect);
   const Size size96{MulDiv(rect.right, 96, dpi_), MulDiv(rect.bottom, 96, dpi_)};

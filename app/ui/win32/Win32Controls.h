@@ -300,6 +300,9 @@ class FormWindow : public NativeControl {
   HICON bigIcon_ = nullptr;
   HICON smallIcon_ = nullptr;
   bool inSize_ = false;
+  // While CreateWindowEx runs: the size it reports then (a popup made with CW_USEDEFAULT is
+  // 0 x 0) is not the form's.
+  bool creating_ = false;
 };
 
 // Makes the wrapper for a control of any kind.

@@ -2,6 +2,7 @@
 
 #include "platform/os/win32/Win32Files.h"
 #include "platform/os/win32/Win32Firewall.h"
+#include "platform/os/win32/Win32HelpWindow.h"
 #include "platform/os/win32/Win32Http.h"
 #include "platform/os/win32/Win32Launcher.h"
 #include "platform/os/win32/Win32Library.h"
@@ -52,6 +53,8 @@ void InstallWin32Providers() {
   os::Install<os::ITaskbarLibrary>(&taskbar);
   os::Install<os::IWindowing>(&windowing);
   os::Install<os::IDynamicLibrary>(&dynamicLibrary);
+  static os::win32::Win32HelpWindowApi helpWindow;
+  os::Install<os::IHelpWindowApi>(&helpWindow);
   static os::win32::Win32Http http;
   static os::win32::Win32Launcher launcher;
   os::Install<os::IHttp>(&http);

@@ -1,0 +1,280 @@
+// The about dialog on the headless backend: its entry points (system menu, menu items,
+// resize), how it fills its labels and tabs from the version block and the resources, and
+// that its first show leaves the application's jump list alone.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/bmrUIDlgAbout.h"
+#include "app/ui/headless/HeadlessBackend.h"
+#include "platform/bmrConsoleHelp.h"
+#include "platform/bmrCredits.h"
+#include "tests/fakes/DebugEntryRecorder.h"
+#include "tests/fakes/FakeWindows.h"
+
+namespace {
+
+using ui::headless::ScopedHeadlessBackend;
+using Lines = std::vector<std::string>;
+
+const std::vector<std::pair<std::string, std::string>> kProductKeys = {
+    {"CompanyName", "Brenmoor Limited"},
+    {"FileDescription", "Stops telemetry"},
+    {"FileVersion", "1, 5, 0, 35"},
+    {"LegalCopyright", "Copyright 2026 Brenmoor Limited"},
+    {"LegalTrademarks", "Tolvex is a trademark"},
+    {"ProductName", "Tolvex Quietmark"},
+    {"ProductVersion", "1,5,0,35"},
+};
+
+// The main window as far as the dialog cares: a form of the chain with two jump-list tasks.
+class MainForm : public TWindows7Form {
+ public:
+  MainForm() : TWindows7Form("MainForm") {}
+
+ protected:
+  void FillJumpList(os::ICustomDestinationList& list) override {
+    std::shared_ptr<os::IObjectCollection> tasks;
+    os::TaskbarLibrary().CreateObjectCollection(tasks);
+    for (const char* arguments : {"/apply", "/undo"}) {
+      std::shared_ptr<os::IShellLinkA> link;
+      CreateJumpListShellLink(arguments, arguments, "", 0, link);
+      tasks->AddObject(link.get());
+    }
+    list.AddUserTasks(*tasks);
+  }
+};
+
+class AboutDialogTest : public ::testing::Test {
+ protected:
+  AboutDialogTest() {
+    InitializeBmrCredits();
+    InitializeBmrConsoleHelp();
+    InitializeBmrUIDlgAbout();
+    ui::Application::Instance().Initialize();
+    ui::Application::Instance().SetTitle("Tolvex Quietmark");
+  }
+  ~AboutDialogTest() override {
+    FinalizeBmrUIDlgAbout();
+    FinalizeBmrConsoleHelp();
+    FinalizeBmrCredits();
+  }
+  const std::string& Exe() const { return windows.process.moduleFileName; }
+  void SetVersionBlock(std::vector<std::pair<std::string, std::string>> keys) {
+    windows.versionInfo.SetBlock(Exe(), fakes::BuildVersionBlock({{{"040904E4", std::move(keys)}}}));
+  }
+  // The program's own licence and change log.
+  void AddOwnResources() {
+    windows.library.AddResource("", "LICENCE", "LICENCE_FOR_PRIVATE_USERS", "{\\rtf1 own licence}");
+    windows.library.AddResource(Exe(), "LICENCE", "LICENCE_FOR_PRIVATE_USERS", "{\\rtf1 own licence}");
+    windows.library.AddResource("", "#10", "CHANGELOG", "1.0\r\n* First release.\r\n");
+  }
+  // The dialog ShowAboutDialog made, looked at while it is shown.
+  void ShowAbout(const std::function<void(TdlgAbout&)>& inspect) {
+    bool shown = false;
+    backend->onModal = [&](ui::Form& form) {
+      shown = true;
+      inspect(dynamic_cast<TdlgAbout&>(form));
+    };
+    ShowAboutDialog("ignored", false);
+    EXPECT_TRUE(shown);
+  }
+
+  fakes::FakeWindows windows;
+  fakes::DebugEntryRecorder log;
+  ScopedHeadlessBackend backend;
+};
+
+TEST_F(AboutDialogTest, TheSystemMenuItemShowsTheTitleWithoutAccessKeyAndEachCallAddsOne) {
+  ui::Application::Instance().SetTitle("A&B");
+  auto& main = ui::Application::Instance().CreateForm<MainForm>();
+  main.Show();
+  AddAboutSystemMenuItem(nullptr, nullptr);
+  AddAboutSystemMenuItem(&main, nullptr);
+  const auto menu = backend->SystemMenu(main);
+  ASSERT_EQ(menu.size(), 9u);
+  for (int at : {6, 7}) {
+    EXPECT_EQ(menu[static_cast<std::size_t>(at)].id, 5681u);
+    EXPECT_EQ(menu[static_cast<std::size_t>(at)].caption, "&About A&&B...");
+  }
+  EXPECT_EQ(windows.windowing.CallCount("DrawMenuBar"), 2u);
+
+  // Without a main form nothing is added, silently.
+  ui::Application::Instance().DestroyForms();
+  AddAboutSystemMenuItem(nullptr, nullptr);
+}
+
+TEST_F(AboutDialogTest, TheAboutCommandOpensTheDialogAndStillTakesTheDefaultPath) {
+  auto& main = ui::Application::Instance().CreateForm<MainForm>();
+  main.Show();
+  AddAboutSystemMenuItem(nullptr, nullptr);
+  backend->defaultProcCalls.clear();
+  ASSERT_TRUE(backend->UserChooseSystemMenuItem(main, 5681));
+  EXPECT_EQ(backend->modalForms, Lines{"dlgAbout"});
+  std::vector<std::uintptr_t> commands;
+  for (const auto& call : backend->defaultProcCalls) {
+    if (call.form == &main && call.message.msg == ui::WM_SYSCOMMAND_) commands.push_back(call.message.wParam);
+  }
+  EXPECT_EQ(commands, std::vector<std::uintptr_t>{5681u});
+}
+
+TEST_F(AboutDialogTest, OpeningTheDialogLeavesTheMainWindowsJumpListTasks) {
+  auto& main = ui::Application::Instance().CreateForm<MainForm>();
+  main.Show();
+  ASSERT_EQ(windows.taskbar.jumpListTasks.size(), 2u);
+  ShowAbout([](TdlgAbout&) {});
+  EXPECT_EQ(windows.taskbar.commits, 1);
+  ASSERT_EQ(windows.taskbar.jumpListTasks.size(), 2u);
+  EXPECT_EQ(windows.taskbar.jumpListTasks[0]->arguments, "/apply");
+  EXPECT_EQ(windows.taskbar.jumpListTasks[1]->arguments, "/undo");
+}
+
+TEST_F(AboutDialogTest, MenuItemsUnderAParentFollowTheYoutubeSwitchAsWritten) {
+  struct Case {
+    Lines arguments;
+    Lines captions;
+  };
+  const Lines resize = {"&About Tolvex Quietmark...", "Resize to 480 x 360", "Resize to 640 x 360",
+                        "Resize to 854 x 480", "Resize to 1280 x 720"};
+  const Case cases[] = {
+      {{}, {"&About Tolvex Quietmark..."}},
+      {{"/youtube"}, resize},
+      {{"-youtube"}, resize},
+      {{"/YouTube"}, {"&About Tolvex Quietmark..."}},
+  };
+  auto& main = ui::Application::Instance().CreateForm<MainForm>();
+  for (const Case& c : cases) {
+    windows.process.SetCommandLine(c.arguments);
+    ui::MenuItem parent;
+    AddAboutMenuItems(&main, &parent);
+    AddAboutMenuItems(&main, nullptr);  // no parent: nothing
+    Lines captions;
+    for (int i = 0; i < parent.Count(); ++i) captions.push_back(parent.Item(i).Caption());
+    EXPECT_EQ(captions, c.captions);
+  }
+}
+
+TEST_F(AboutDialogTest, AResizeItemFixesTheMainWindowsSizeAndPlace) {
+  windows.process.SetCommandLine({"/youtube"});
+  auto& main = ui::Application::Instance().CreateForm<MainForm>();
+  ui::MenuItem parent;
+  AddAboutMenuItems(&main, &parent);
+  parent.Item(3).Click();  // "Resize to 854 x 480"
+  EXPECT_EQ(main.Bounds(), (ui::Rect{100, 100, 854, 480}));
+  EXPECT_EQ(main.Constraints(), (ui::SizeConstraints{854, 480, 854, 480}));
+}
+
+TEST_F(AboutDialogTest, TheVersionBlockFillsCaptionsLabelsAndTheMakersTab) {
+  SetVersionBlock(kProductKeys);
+  AddOwnResources();
+  ShowAbout([](TdlgAbout& dialog) {
+    EXPECT_EQ(dialog.Caption(), "About Tolvex Quietmark");
+    EXPECT_EQ(dialog.labelProduct->Caption(), "Tolvex Quietmark");
+    EXPECT_EQ(dialog.tabAboutProduct->Caption(), "About Tolvex Quietmark...");
+    EXPECT_EQ(dialog.tabAboutAuthor->Caption(), "About Brenmoor Limited...");
+    EXPECT_EQ(dialog.Version(), "1.5.0.35");
+    EXPECT_EQ(dialog.labelVersion->Caption(), "Version 1.5.0.35");
+    EXPECT_EQ(dialog.labelDescription->Caption(), "Stops telemetry 1.5.0.35");
+    EXPECT_EQ(dialog.labelLegal->Caption(), "Copyright 2026 Brenmoor Limited\r\nTolvex is a trademark");
+    EXPECT_TRUE(dialog.imgBMRLogo->Visible());
+    EXPECT_TRUE(dialog.imgIcon->IsApplicationIcon());
+    EXPECT_EQ(dialog.pcAbout->ActivePage(), dialog.tabAboutProduct);
+    // Licence and change log from the program's resources.
+    EXPECT_TRUE(dialog.tabLicense->TabVisible());
+    EXPECT_EQ(dialog.LicenceMemo()->RichText(), "{\\rtf1 own licence}");
+    EXPECT_TRUE(dialog.tabChangeLog->TabVisible());
+    EXPECT_EQ(dialog.memoChangeLog->Lines(), (Lines{"1.0", "* First release."}));
+    EXPECT_FALSE(dialog.tabTranslators->TabVisible());
+  });
+}
+
+TEST_F(AboutDialogTest, ProductNamesAndVersionsAsWritten) {
+  struct Case {
+    const char* company;
+    const char* version;
+    bool logo;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {"Brenmoor Limited", "1, 5", true, "Version 1.5"},
+      {"brenmoor limited", "2,0", false, "Version 2.0"},
+  };
+  for (const Case& c : cases) {
+    SetVersionBlock({{"CompanyName", c.company}, {"ProductName", "P"}, {"ProductVersion", c.version}});
+    ShowAbout([&](TdlgAbout& dialog) {
+      EXPECT_EQ(dialog.imgBMRLogo->Visible(), c.logo) << c.company;
+      EXPECT_EQ(dialog.labelVersion->Caption(), c.shown);
+    });
+  }
+  ProductNameOverride = "Other";
+  ShowAbout([](TdlgAbout& dialog) { EXPECT_EQ(dialog.Caption(), "About Other"); });
+  ProductNameOverride.clear();
+}
+
+TEST_F(AboutDialogTest, TranslatorLinesOfTheBlockAndTheExtraOnesFillTheirTab) {
+  auto keys = kProductKeys;
+  keys.emplace_back("Translators", "German=Anna Berg\r\nno equals sign");
+  SetVersionBlock(keys);
+  ExtraTranslators = {"French=Luc Marchand"};
+  ShowAbout([](TdlgAbout& dialog) {
+    EXPECT_TRUE(dialog.tabTranslators->TabVisible());
+    EXPECT_EQ(dialog.memoTranslators->Lines(),
+              (Lines{"We want to thank our translators:", "", "German: Anna Berg", ": no equals sign",
+                     "French: Luc Marchand"}));
+  });
+  ExtraTranslators.clear();
+}
+
+TEST_F(AboutDialogTest, WithoutVersionBlockTheLayoutTextsStayAndTheOtherTabsAreStillFilled) {
+  RegisterCredit("Some library", "Copyright 2020 Somebody", "", 0, 0);
+  ShowAbout([](TdlgAbout& dialog) {
+    EXPECT_EQ(dialog.Caption(), "About ...");
+    EXPECT_EQ(dialog.labelVersion->Caption(), "Version unknown");
+    EXPECT_EQ(dialog.Version(), "");
+    EXPECT_FALSE(dialog.bnUpdates->Visible());
+    const Lines& parameters = dialog.memoParameters->Lines();
+    EXPECT_NE(std::find_if(parameters.begin(), parameters.end(),
+                           [](const std::string& line) { return line.find("youtube") != std::string::npos; }),
+              parameters.end());
+    EXPECT_EQ(dialog.memoCredits->Lines(),
+              (Lines{"Credits go to these third party algorithms and libraries:", "",
+                     "Some library: Copyright 2020 Somebody"}));
+    // No licence and no change log anywhere: their tabs are hidden.
+    EXPECT_FALSE(dialog.tabLicense->TabVisible());
+    EXPECT_FALSE(dialog.tabChangeLog->TabVisible());
+  });
+}
+
+TEST_F(AboutDialogTest, TheUpdateButtonFollowsTheProductNumber) {
+  for (const auto& [id, visible] : {std::pair{-1, false}, std::pair{55, true}}) {
+    UpdateProductID = id;
+    ShowAbout([&](TdlgAbout& dialog) {
+      EXPECT_EQ(dialog.bnUpdates->Visible(), visible) << id;
+      EXPECT_EQ(dialog.ProductID(), id);
+    });
+  }
+}
+
+TEST_F(AboutDialogTest, TheLicenceComesFromTheFileOrElseTheProgramAndThePreferredNameWins) {
+  windows.library.AddResource(Exe(), "LICENCE", "FIRST", "{\\rtf1 first}");
+  windows.library.AddResource(Exe(), "LICENCE", "SECOND", "{\\rtf1 second}");
+  ShowAbout([](TdlgAbout& dialog) {
+    EXPECT_EQ(dialog.Licences(), (Lines{"FIRST", "SECOND"}));
+    EXPECT_EQ(dialog.LicenceMemo()->RichText(), "{\\rtf1 first}");
+  });
+  PreferredLicenceName = "SECOND";
+  ShowAbout([](TdlgAbout& dialog) { EXPECT_EQ(dialog.LicenceMemo()->RichText(), "{\\rtf1 second}"); });
+  PreferredLicenceName.clear();
+}
+
+TEST_F(AboutDialogTest, AFailingFillEndsTheCallAfterTheDialogIsGone) {
+  // The file names a licence that neither it nor the program can open.
+  windows.library.AddResource(Exe(), "LICENCE", "BROKEN", "");
+  windows.library.failures.Fail("FindResourceA", 0, "BROKEN");
+  EXPECT_THROW(ShowAboutDialog("", false), std::exception);
+  EXPECT_TRUE(backend->modalForms.empty());
+}
+
+}  // namespace

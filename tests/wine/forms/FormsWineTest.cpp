@@ -1,0 +1,274 @@
+// The form bases, the main window and the about dialog on the real Win32 backend under Wine,
+// built x86-64 with the program's own resources (version block, icons, licence, change log):
+// the taskbar and jump-list calls as the system answers them, the main window's caption,
+// taskbar button and system menu, each tab of the about dialog (with a screenshot), and the
+// dialog opened from the system menu and closed with its OK button.
+//
+// Arguments (after gtest's): --ready=FILE and --done=FILE, a hand-shake with the script that
+// takes the screenshots: for each picture FILE-<name> is written when it is painted, and the
+// test waits for the script's "<done>-<name>".
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/FormUnitQuietmarkMain.h"
+#include "app/bmrUIDlgAbout.h"
+#include "app/bmrUIWindows7.h"
+#include "app/ui/win32/Win32Backend.h"
+#include "platform/bmrConsoleHelp.h"
+#include "platform/bmrCredits.h"
+#include "platform/bmrDebug.h"
+#include "platform/os/Process.h"
+#include "platform/os/win32/ComApartment.h"
+#include "platform/os/win32/Win32Providers.h"
+#include "platform/os/win32/Win32Taskbar.h"
+#include "tvqmVersion.h"
+
+namespace {
+
+std::string g_readyFile;
+std::string g_doneFile;
+std::vector<std::string> g_logged;
+
+HWND Hwnd(const ui::Control& control) { return reinterpret_cast<HWND>(control.Handle()); }
+
+std::wstring TextOf(HWND window) {
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+void Pump() {
+  for (int i = 0; i < 4; ++i) {
+    ui::Application::Instance().ProcessMessages();
+    Sleep(5);
+  }
+}
+
+void RecordEntry(TDebugEntryKind, TDebugType, const TDebugSender*, const std::string& message,
+                 const TDebugArguments&) {
+  g_logged.push_back(message);
+}
+
+bool Logged(const std::string& prefix) {
+  for (const auto& message : g_logged) {
+    if (message.rfind(prefix, 0) == 0) return true;
+  }
+  return false;
+}
+
+// Paints the window and waits for the script's picture of it.
+void Screenshot(HWND window, const std::string& name) {
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  Pump();
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  std::printf("window \"%s\" at %ld,%ld %ldx%ld, %s\n", name.c_str(), rect.left, rect.top, rect.right - rect.left,
+              rect.bottom - rect.top, IsWindowVisible(window) ? "visible" : "hidden");
+  if (g_readyFile.empty()) return;
+  std::ofstream(g_readyFile + "-" + name) << "ready\n";
+  const std::string done = g_doneFile + "-" + name;
+  for (int i = 0; i < 300 && !std::ifstream(done).good(); ++i) {
+    Pump();
+    Sleep(50);
+  }
+}
+
+std::string Hr(HRESULT hr) {
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "0x%08lX", static_cast<unsigned long>(hr));
+  return buffer;
+}
+
+TEST(FormsWineTest, TaskbarAndJumpListCallsAsTheSystemAnswersThem) {
+  os::win32::Win32TaskbarLibrary library;
+  std::shared_ptr<os::ITaskbarList3> taskbar;
+  ASSERT_EQ(library.CreateTaskbarList(taskbar), S_OK);
+  ui::Form& probe = ui::Application::Instance().CreateForm<ui::Form>("probe");
+  probe.Show();
+  EXPECT_EQ(taskbar->SetProgressValue(probe.Handle(), 1, 2), S_OK);
+  EXPECT_EQ(taskbar->SetProgressState(probe.Handle(), os::taskbar::kTbpfNormal), S_OK);
+
+  std::shared_ptr<os::IShellLinkA> link;
+  ASSERT_EQ(library.CreateShellLink(link), S_OK);
+  EXPECT_EQ(link->SetPath("C:\\windows\\notepad.exe"), S_OK);
+  EXPECT_EQ(link->SetDescription("&Immunize"), S_OK);
+  std::shared_ptr<os::IPropertyStore> store;
+  const HRESULT queried = link->QueryPropertyStore(store);
+  std::printf("system answers: IShellLinkA QueryInterface(IPropertyStore) %s\n", Hr(queried).c_str());
+  if (store) std::printf("system answers: IPropertyStore SetValue(PKEY_Title) %s\n", Hr(store->SetTitle("&Immunize")).c_str());
+
+  std::shared_ptr<os::IObjectCollection> collection;
+  const HRESULT collected = library.CreateObjectCollection(collection);
+  std::printf("system answers: CoCreateInstance(EnumerableObjectCollection) %s\n", Hr(collected).c_str());
+
+  std::shared_ptr<os::ICustomDestinationList> list;
+  ASSERT_EQ(library.CreateDestinationList(list), S_OK);
+  std::uint32_t slots = 0;
+  std::shared_ptr<os::IObjectArray> removed;
+  const HRESULT begun = list->BeginList(slots, removed);
+  std::printf("system answers: ICustomDestinationList BeginList %s\n", Hr(begun).c_str());
+  if (SUCCEEDED(begun)) {
+    EXPECT_GE(list->CommitList(), 0);
+  } else {
+    // Wine's jump list: every method E_NOTIMPL.
+    EXPECT_EQ(begun, E_NOTIMPL);
+  }
+
+  // A form's first show takes the same path: with BeginList refused, one level-4 entry and
+  // no commit; the form stays usable.
+  g_logged.clear();
+  auto& form = ui::Application::Instance().CreateForm<TWindows7Form>("jumplist");
+  form.Show();
+  Pump();
+  EXPECT_FALSE(form.FirstShowPending());
+  EXPECT_TRUE(form.HasTaskbarList());
+  if (FAILED(begun)) {
+    EXPECT_TRUE(Logged("ICustomDestinationList.BeginList (error code -2147467263")) << "Wine's answer E_NOTIMPL";
+  } else {
+    EXPECT_FALSE(Logged("ICustomDestinationList"));
+  }
+  form.SetTaskbarProgressValue(30);
+  form.SetTaskBarProgressState(2);
+  EXPECT_FALSE(Logged("ITaskbarList3"));
+  ui::Application::Instance().DestroyForms();
+}
+
+TEST(FormsWineTest, TheMainWindowHasTheVersionCaptionItsOwnTaskbarButtonAndTheAboutItem) {
+  auto& main = ui::Application::Instance().CreateForm<TFormTolvexQuietmark>();
+  FormTolvexQuietmark = &main;
+  main.Show();
+  Pump();
+  HWND window = Hwnd(main);
+  ASSERT_TRUE(window);
+  EXPECT_EQ(TextOf(window), L"Tolvex Quietmark " TVQM_VERSION_TEXT);
+  EXPECT_TRUE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_APPWINDOW);
+  HWND app = reinterpret_cast<HWND>(ui::Application::Instance().Handle());
+  EXPECT_FALSE(IsWindowVisible(app));
+  EXPECT_TRUE(GetWindowLongW(app, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+  EXPECT_FALSE(GetWindowLongW(app, GWL_EXSTYLE) & WS_EX_APPWINDOW);
+
+  HMENU menu = GetSystemMenu(window, FALSE);
+  ASSERT_TRUE(menu);
+  EXPECT_EQ(GetMenuItemID(menu, 6), 5681u);
+  wchar_t caption[128] = {};
+  GetMenuStringW(menu, 6, caption, 128, MF_BYPOSITION);
+  EXPECT_STREQ(caption, L"&About Tolvex Quietmark...");
+  Screenshot(window, "main");
+}
+
+// Presses the about dialog's OK once it is there.
+HWND g_about = nullptr;
+bool g_aboutHadButton = false;
+
+BOOL CALLBACK FindAbout(HWND window, LPARAM found) noexcept {
+  if (IsWindowVisible(window) && TextOf(window) == L"About Tolvex Quietmark") {
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK PressOk(HWND child, LPARAM) noexcept {
+  if (TextOf(child) == L"OK") {
+    PostMessageW(child, BM_CLICK, 0, 0);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+void CALLBACK CloseAbout(HWND, UINT, UINT_PTR id, DWORD) noexcept {
+  HWND about = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), &FindAbout, reinterpret_cast<LPARAM>(&about));
+  if (!about) return;
+  KillTimer(nullptr, id);
+  g_about = about;
+  g_aboutHadButton = (GetWindowLongW(about, GWL_EXSTYLE) & WS_EX_APPWINDOW) != 0;
+  EnumChildWindows(about, &PressOk, 0);
+}
+
+TEST(FormsWineTest, TheSystemMenusAboutItemOpensTheDialogModallyAndOkClosesIt) {
+  ASSERT_NE(FormTolvexQuietmark, nullptr);
+  HWND window = Hwnd(*FormTolvexQuietmark);
+  SetTimer(nullptr, 0, 100, &CloseAbout);
+  SendMessageW(window, WM_SYSCOMMAND, 5681, 0);
+  ASSERT_TRUE(g_about) << "no about dialog";
+  EXPECT_TRUE(g_aboutHadButton);
+  EXPECT_FALSE(IsWindow(g_about));  // freed when closed
+  EXPECT_TRUE(IsWindowEnabled(window));
+}
+
+TEST(FormsWineTest, EachTabOfTheAboutDialogIsFilled) {
+  auto dialog = ui::NewForm<TdlgAbout>();
+  dialog->SetProductID(UpdateProductID);
+  dialog->SetFileName(os::Process().ModuleFileName());
+  dialog->imgIcon->SetApplicationIcon();
+  dialog->Show();
+  Pump();
+  HWND window = Hwnd(*dialog);
+  EXPECT_EQ(TextOf(window), L"About Tolvex Quietmark");
+  EXPECT_EQ(TextOf(Hwnd(*dialog->labelVersion)), L"Version " TVQM_VERSION_TEXT);
+  EXPECT_TRUE(IsWindowVisible(Hwnd(*dialog->bnUpdates)));  // update product number 55
+  // The licence is the rich text of the program's resource, shown as text.
+  const std::wstring licence = TextOf(Hwnd(*dialog->LicenceMemo()));
+  EXPECT_NE(licence.find(L"licence for private users"), std::wstring::npos);
+  EXPECT_EQ(licence.find(L"\\rtf"), std::wstring::npos);
+  EXPECT_NE(TextOf(Hwnd(*dialog->memoChangeLog)).find(L"First release."), std::wstring::npos);
+  EXPECT_NE(TextOf(Hwnd(*dialog->memoParameters)).find(L"youtube"), std::wstring::npos);
+  EXPECT_NE(TextOf(Hwnd(*dialog->memoCredits)).find(L"Credits go to"), std::wstring::npos);
+  EXPECT_FALSE(dialog->tabTranslators->TabVisible());
+  EXPECT_TRUE(dialog->imgBMRLogo->Visible());
+
+  const std::pair<const char*, ui::TabSheet*> tabs[] = {
+      {"product", dialog->tabAboutProduct}, {"parameters", dialog->tabParameters},
+      {"license", dialog->tabLicense},      {"credits", dialog->tabCredits},
+      {"changelog", dialog->tabChangeLog},  {"author", dialog->tabAboutAuthor},
+  };
+  for (const auto& [name, tab] : tabs) {
+    SCOPED_TRACE(name);
+    EXPECT_TRUE(tab->TabVisible());
+    dialog->pcAbout->SetActivePage(tab);
+    Screenshot(window, std::string("about-") + name);
+  }
+  dialog->Close();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg.rfind("--ready=", 0) == 0) g_readyFile = arg.substr(8);
+    if (arg.rfind("--done=", 0) == 0) g_doneFile = arg.substr(7);
+  }
+  InstallWin32Providers();
+  ui::win32::InstallWin32Backend();
+  // What the program's start-up gives these windows: a single-threaded apartment, the
+  // switches, a credit, the form bases and the about dialog's globals.
+  os::win32::ScopedComApartment com;
+  InitializeBmrDebugConsts();
+  InitializeBmrDebug();
+  RegisterLogHandler(RecordEntry);
+  InitializeBmrCredits();
+  RegisterCredit("MinGW-w64 runtime", "Copyright (c) 2009, 2010 by the mingw-w64 project", "", 0, 0);
+  InitializeBmrConsoleHelp();
+  InitializeBmrUIWindowsXP();
+  InitializeBmrUIWindows7();
+  InitializeBmrUIDlgAbout();
+  InitializeFormUnitQuietmarkMain();
+  ui::Application::Instance().SetTitle("Tolvex Quietmark");
+  ui::Application::Instance().SetIconResource("MAINICON");
+  ui::Application::Instance().Initialize();
+  const int result = RUN_ALL_TESTS();
+  ui::Application::Instance().DestroyForms();
+  FinalizeBmrUIDlgAbout();
+  FinalizeBmrUIWindows7();
+  return result;
+}
