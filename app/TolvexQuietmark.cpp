@@ -28,6 +28,7 @@
 #include "platform/bmrWindows.h"
 #include "platform/os/Process.h"
 #include "platform/os/System.h"
+#include "platform/rtlTranslations.h"
 #include "platform/rtlSysUtils.h"
 
 namespace {
@@ -43,11 +44,15 @@ const std::vector<ModuleStep>& ModuleSteps() {
       // The help window class and the localizer come before the switch groups.
       {InitializeBmrConsoleHelpUIWinAPI, FinalizeBmrConsoleHelpUIWinAPI},
       {InitializeBmrLocalizer, FinalizeBmrLocalizer},
+      // The catalog of the chosen language, before any text is read.
+      {rtl::InitializeRtlTranslations, rtl::FinalizeRtlTranslations},
       {InitializeBmrConsoleHelp, FinalizeBmrConsoleHelp},
       {InitializeBmrWindows, nullptr},
       {InitializeBmrDebugConsts, FinalizeBmrDebugConsts},
       {InitializeBmrDebug, FinalizeBmrDebug},
       {InitializeBmrCredits, FinalizeBmrCredits},
+      // What the exe contains whose licence asks for its notice.
+      {RegisterRuntimeCredits, nullptr},
       {InitializeBmrRegistryTypes, nullptr},
       {InitializeBmrRegistry, nullptr},
       {InitializeBmrSecurity, nullptr},

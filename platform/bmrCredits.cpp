@@ -22,6 +22,13 @@ void ListCredits(std::vector<std::string>& lines) {
 
 const std::vector<TLicenseEntry>& RegisteredCredits() { return g_credits; }
 
+void RegisterRuntimeCredits() {
+  RegisterCredit("MinGW-w64 runtime", "Copyright (c) 2009, 2010 by the mingw-w64 project", "https://www.mingw-w64.org/",
+                 kCreditCategoryLibrary, 0);
+  RegisterCredit("winpthreads", "Copyright (c) 2011 mingw-w64 project", "https://www.mingw-w64.org/",
+                 kCreditCategoryLibrary, 0);
+}
+
 void InitializeBmrCredits() { g_credits.clear(); }
 
 void FinalizeBmrCredits() { std::vector<TLicenseEntry>().swap(g_credits); }

@@ -22,5 +22,14 @@ void ListCredits(std::vector<std::string>& lines);
 // Every registered credit, hidden ones included.
 const std::vector<TLicenseEntry>& RegisteredCredits();
 
+// Categories: outside code linked into the program, and artwork (the main window credits its
+// icon set with RegisterCredit when it is created).
+inline constexpr std::int32_t kCreditCategoryLibrary = 0;
+inline constexpr std::int32_t kCreditCategoryArtwork = 2;
+
+// Registers what the program's file contains whose licence asks for its notice: the MinGW-w64
+// runtime and winpthreads, linked in statically. (The C++ runtime's licence asks for none.)
+void RegisterRuntimeCredits();
+
 void InitializeBmrCredits();
 void FinalizeBmrCredits();

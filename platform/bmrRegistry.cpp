@@ -169,10 +169,8 @@ void TraceUnitInit(const std::string& unit) {
 
 }  // namespace
 
-void InitializeBmrRegistryTypes() {
-  RegisterCredit("uLkJSON", "Copyright (c) the uLkJSON authors", "https://sourceforge.net/projects/lkjson/", 0,
-                 0);
-}
+// The program parses no JSON: the types module credits no JSON library.
+void InitializeBmrRegistryTypes() {}
 
 void InitializeBmrRegistry() {
   TraceUnitInit("bmrRegistry");

@@ -113,7 +113,15 @@ void Form::SetPosition(FormPosition position) {
 FormBorder Form::Border() const { return form_->border; }
 
 void Form::SetBorder(FormBorder border) {
-  if (detail::Update(form_->border, border)) Changed(Property::FormBorder);
+  // The client area keeps its size; the window takes the new frame around it.
+  const Size before = CurrentBackend().NonClientSize(*this);
+  if (!detail::Update(form_->border, border)) return;
+  const Size after = CurrentBackend().NonClientSize(*this);
+  Access::ControlState& st = Access::Of(*this);
+  st.bounds.width += after.width - before.width;
+  st.bounds.height += after.height - before.height;
+  st.requested = st.bounds;
+  Changed(Property::FormBorder);
 }
 
 namespace {

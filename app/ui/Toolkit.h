@@ -772,6 +772,7 @@ class Form : public Container {
   FormPosition Position() const;
   void SetPosition(FormPosition position);
   FormBorder Border() const;
+  // The client area keeps its size; the window grows or shrinks by the change of frame.
   void SetBorder(FormBorder border);
 
   // Shows the form (not modal): sets the visible flag, raises onShow, and makes and shows

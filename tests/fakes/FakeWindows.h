@@ -7,6 +7,7 @@
 #include "tests/fakes/FakeFirewall.h"
 #include "tests/fakes/FakeHelpWindow.h"
 #include "tests/fakes/FakeLibrary.h"
+#include "tests/fakes/FakeLocale.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/fakes/FakeServices.h"
 #include "tests/fakes/FakeShell.h"
@@ -36,6 +37,7 @@ struct FakeWindows {
   FakeTaskbar taskbar;
   FakeWindowing windowing;
   FakeHelpWindowApi helpWindow;
+  FakeLocale locale;
 
   FakeWindows() = default;
   FakeWindows(const FakeWindows&) = delete;
@@ -68,6 +70,7 @@ struct FakeWindows {
   os::ScopedOverride<os::IWindowing> windowingOverride_{windowing};
   os::ScopedOverride<os::IDynamicLibrary> dynamicLibraryOverride_{windowing};
   os::ScopedOverride<os::IHelpWindowApi> helpWindowOverride_{helpWindow};
+  os::ScopedOverride<os::ILocale> localeOverride_{locale};
 };
 
 }  // namespace fakes

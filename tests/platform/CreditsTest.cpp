@@ -50,3 +50,16 @@ TEST_F(CreditsTest, StartAndShutDownEmptyTheList) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CreditsTest, TheRuntimeCreditsNameWhatTheExeContains) {
+  RegisterRuntimeCredits();
+  std::vector<std::string> lines;
+  ListCredits(lines);
+  ASSERT_EQ(2u, lines.size());
+  EXPECT_EQ(0u, lines[0].rfind("MinGW-w64 runtime: Copyright", 0)) << lines[0];
+  EXPECT_EQ(0u, lines[1].rfind("winpthreads: Copyright", 0)) << lines[1];
+}
+
+}  // namespace

@@ -364,26 +364,17 @@ TEST_F(RegistryModulesTest, StartUpAndShutDownTracePairs) {
                                                 "bmrRegCache", "bmrRegCache", "bmrRegCache", "bmrRegCache"}));
 }
 
-TEST_F(RegistryModulesTest, RegistryTypesRegistersTheJsonCreditOnce) {
+TEST_F(RegistryModulesTest, RegistryTypesCreditsNoJsonLibrary) {
   const std::vector<TLicenseEntry> saved = RegisteredCredits();
   InitializeBmrCredits();
 
   InitializeBmrRegistryTypes();
-  InitializeBmrRegistryTypes();
   const std::vector<TLicenseEntry> credits = RegisteredCredits();
-  std::vector<std::string> lines;
-  ListCredits(lines);
 
   InitializeBmrCredits();
   for (const auto& entry : saved) RegisterCredit(entry.Name, entry.Copyright, entry.URL, entry.Category, entry.Hidden);
 
-  ASSERT_EQ(credits.size(), 1u);
-  EXPECT_EQ(credits[0].Name, "uLkJSON");
-  EXPECT_EQ(credits[0].Hidden, 0);
-  EXPECT_EQ(credits[0].Category, 0);
-  EXPECT_FALSE(credits[0].Copyright.empty());
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_EQ(lines[0].rfind("uLkJSON: ", 0), 0u);
+  EXPECT_TRUE(credits.empty()) << "the program contains no JSON library";
   EXPECT_TRUE(kinds.empty());  // the types module leaves no trace
 }
 

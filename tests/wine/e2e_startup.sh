@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starts the real TolvexQuietmark.exe under Wine and checks how it ends:
 #   /silent         -> exit code 0 (no window, nothing changed)
-#   no arguments    -> exit code 0 (there is no window yet)
+#   no arguments    -> exit code 0 (without a display the main window cannot be made; the
+#                      program reports that and ends normally)
 # Both starts build the path templates, which read the profile files of Mozilla-family
 # programs: the user's application-data folder holds hostile ones for them (a registry.dat and
 # an nsreg.dat whose chains lead back into themselves, and profiles.ini files that are cut

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <stdexcept>
 #include <vector>
 
 #include "app/ui/win32/Win32Controls.h"
@@ -744,7 +745,8 @@ void Win32Backend::PositionForm(Form& form, FormWindow& window) {
 
 void Win32Backend::ShowForm(Form& form) {
   FormWindow& window = EnsureFormWindow(form);
-  if (!window.Window()) return;
+  // No window (a session without a display refuses every one): the caller is told.
+  if (!window.Window()) throw std::runtime_error("Error creating window handle.");
   LayoutForm(form);
   ShowWindow(window.Window(), SW_SHOW);
   SetForegroundWindow(window.Window());
@@ -875,6 +877,8 @@ void Win32Backend::Dispatch(MSG& msg) {
 }
 
 void Win32Backend::RunMessageLoop(Application& application) {
+  // A main form without a window could never be closed: there is nothing to wait for.
+  if (Form* main = application.MainForm(); !main || !HandleOfExisting(*main)) return;
   MSG msg;
   while (!quit_ && !application.Terminated()) {
     const BOOL got = GetMessageW(&msg, nullptr, 0, 0);

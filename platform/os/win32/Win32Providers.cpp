@@ -6,6 +6,7 @@
 #include "platform/os/win32/Win32Http.h"
 #include "platform/os/win32/Win32Launcher.h"
 #include "platform/os/win32/Win32Library.h"
+#include "platform/os/win32/Win32Locale.h"
 #include "platform/os/win32/Win32Process.h"
 #include "platform/os/win32/Win32Registry.h"
 #include "platform/os/win32/Win32Services.h"
@@ -55,6 +56,8 @@ void InstallWin32Providers() {
   os::Install<os::IDynamicLibrary>(&dynamicLibrary);
   static os::win32::Win32HelpWindowApi helpWindow;
   os::Install<os::IHelpWindowApi>(&helpWindow);
+  static os::win32::Win32Locale locale;
+  os::Install<os::ILocale>(&locale);
   static os::win32::Win32Http http;
   static os::win32::Win32Launcher launcher;
   os::Install<os::IHttp>(&http);

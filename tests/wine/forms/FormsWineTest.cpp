@@ -213,6 +213,11 @@ TEST(FormsWineTest, EachTabOfTheAboutDialogIsFilled) {
   Pump();
   HWND window = Hwnd(*dialog);
   EXPECT_EQ(TextOf(window), L"About Tolvex Quietmark");
+  // A dialog frame keeps the layout's client area, scaled to the DPI.
+  RECT client{};
+  GetClientRect(window, &client);
+  EXPECT_EQ(client.right, MulDiv(600, dialog->Dpi(), 96));
+  EXPECT_EQ(client.bottom, MulDiv(340, dialog->Dpi(), 96));
   EXPECT_EQ(TextOf(Hwnd(*dialog->labelVersion)), L"Version " TVQM_VERSION_TEXT);
   EXPECT_TRUE(IsWindowVisible(Hwnd(*dialog->bnUpdates)));  // update product number 55
   // The licence is the rich text of the program's resource, shown as text.
