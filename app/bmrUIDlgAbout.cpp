@@ -181,6 +181,8 @@ TdlgAbout::TdlgAbout() : TWindows7Form("dlgAbout") {
 
   pcAbout->SetActivePage(tabAboutProduct);
 
+  bnUpdates->onClick = [this] { bnUpdatesClick(); };
+  bnUpdate->onClick = [this] { bnUpdateClick(); };
   onCreate = [this] { FormCreate(); };
   onDestroy = [this] { FormDestroy(); };
   onShow = [this] { FormShow(); };

@@ -10,6 +10,7 @@
 
 #include "app/bmrUIWindows7.h"
 #include "app/ui/Toolkit.h"
+#include "platform/os/Http.h"
 
 // Product number of the update service; the update button shows and the check runs only
 // when it is greater than -1.
@@ -80,7 +81,10 @@ class TdlgAbout : public TWindows7Form {
   void SetProductID(std::int32_t ID);
   // The update check and the download (bmrUIDlgAboutUpdate.cpp).
   void CheckForUpdates();
+  void DoCheckForUpdates();
   void DownloadUpdate();
+  // The HTTP client's status callback during a download: the progress bar in KiB.
+  void DownloadSocketStatus(os::HttpStatusReason Reason, const std::string& Value);
 
   const std::string& FileName() const { return FFileName; }
   const std::string& Version() const { return FVersion; }
@@ -95,6 +99,8 @@ class TdlgAbout : public TWindows7Form {
   std::string FUpdateURI;
   std::int64_t FDownloadSize = 0;
   std::int64_t FDownloaded = 0;
+  // The client of a running download, null otherwise.
+  os::IHttpClient* FHTTP = nullptr;
 
  protected:
   // The dialog adds no tasks: its first show leaves the application's jump list alone.

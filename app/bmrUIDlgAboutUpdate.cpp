@@ -1,8 +1,186 @@
-// The about dialog's update check and download: none yet, so the update button (shown only
-// with an update product number) does nothing.
+#include "app/bmrUIDlgAboutUpdate.h"
 
+#include <charconv>
+#include <memory>
+
+#include "app/bmrLocalizer.h"
 #include "app/bmrUIDlgAbout.h"
+#include "app/bmrUpdateReply.h"
+#include "platform/bmrFFHosts.h"
+#include "platform/bmrFilesPaths.h"
+#include "platform/bmrUtils.h"
+#include "platform/os/Files.h"
+#include "platform/os/Http.h"
+#include "platform/os/Launcher.h"
+#include "platform/os/System.h"
+#include "platform/rtlResStrings.h"
+#include "platform/rtlSysUtils.h"
 
-void TdlgAbout::CheckForUpdates() {}
+#ifndef TVQM_UPDATE_HOST
+#define TVQM_UPDATE_HOST "updates.tolvex.example"
+#endif
 
-void TdlgAbout::DownloadUpdate() {}
+std::string UpdateServiceHost = TVQM_UPDATE_HOST;
+
+namespace {
+
+const rtl::ResourceString rsupdatechangelog{"rsupdatechangelog", "Changes:"};
+const rtl::ResourceString rsupdateversioninformation{"rsupdateversioninformation", "New version found online: %0:s"};
+const rtl::ResourceString rserrorupdatesearchexception{
+    "rserrorupdatesearchexception", "An unknown error occured while trying to search for updates:\r\n%0:s"};
+const rtl::ResourceString rsupdatenotrequired{"rsupdatenotrequired",
+                                              "Nothing to update - you're still using the newest version."};
+const rtl::ResourceString rsupdatehttpstatus{"rsupdatehttpstatus", "The server answered with status %0:s."};
+const rtl::ResourceString rsupdatenothttps{"rsupdatenothttps",
+                                           "The download address is not an HTTPS address: %0:s"};
+const rtl::ResourceString rsupdatenofilename{"rsupdatenofilename", "The download address names no file: %0:s"};
+const rtl::ResourceString rsupdateincomplete{"rsupdateincomplete",
+                                             "The download ended after %0:d of %1:d bytes."};
+
+bool IsSuccessStatus(int code) { return code >= 200 && code <= 299; }
+
+std::string StatusText(const os::IHttpClient& http) {
+  std::string status = std::to_string(http.ResultCode());
+  if (!http.ResultString().empty()) status += " " + http.ResultString();
+  return rtl::Format(rtl::LoadResString(rsupdatehttpstatus), {status});
+}
+
+void ShowUpdateError(const std::string& reason) {
+  ui::MessageDlg(rtl::Format(ApplyReplacers(rtl::LoadResString(rserrorupdatesearchexception)), {reason}),
+                 ui::DialogType::Error, ui::DialogButtons::Ok);
+}
+
+std::int64_t DecimalOrZero(const std::string& text) {
+  std::int64_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return error == std::errc() && end == text.data() + text.size() ? value : 0;
+}
+
+std::string SystemText(std::uint32_t code) { return rtl::Trim(os::System().SystemMessageText(code)); }
+
+// Writes the body beside the target and puts it in place in one step; whatever fails leaves
+// neither a partial target nor the temporary file.
+void SaveBeside(const std::string& target, const std::string& body) {
+  const std::string partial = target + ".download";
+  if (const std::uint32_t error = os::Files().WriteAll(partial, body); error != 0) {
+    os::Files().Remove(partial);
+    throw EFCreateError(rtl::Format("Cannot create file \"%s\". %s", {partial, SystemText(error)}));
+  }
+  if (const std::uint32_t error =
+          os::Files().MoveEx(partial, target, os::kMoveFileReplaceExisting | os::kMoveFileWriteThrough);
+      error != 0) {
+    os::Files().Remove(partial);
+    throw EFCreateError(rtl::Format("Cannot create file \"%s\". %s", {target, SystemText(error)}));
+  }
+}
+
+}  // namespace
+
+void TdlgAbout::CheckForUpdates() {
+  // Without an update source there is nothing to ask.
+  if (FProductID > -1) DoCheckForUpdates();
+}
+
+void TdlgAbout::DoCheckForUpdates() {
+  try {
+    std::unique_ptr<os::IHttpClient> http = os::Http().CreateClient();
+    http->SetUserAgent(labelProduct->Caption());
+    if (!http->Get(UpdateServiceURL(UpdateServiceHost, FProductID))) {
+      ShowUpdateError(http->LastErrorText());
+      return;
+    }
+    std::string whole;
+    for (const std::string& line : SplitReplyLines(http->Document())) whole += line + "\r\n";
+    os::System().DebugOutput(whole);
+    // An error page (404, a portal's login page) is no answer of the service: saying there
+    // is nothing to update would be wrong.
+    if (!IsSuccessStatus(http->ResultCode())) {
+      ShowUpdateError(StatusText(*http));
+      return;
+    }
+
+    const TUpdateReply reply = ParseUpdateReply(http->Document());
+    FUpdateURI = reply.URI;
+    if (CompareVersionStrings(reply.Version, FVersion) > 0) {
+      tabUpdateAvailable->SetTabVisible(true);
+      pcAbout->SetActivePage(tabUpdateAvailable);
+      std::vector<std::string> lines{rtl::Format(rtl::LoadResString(rsupdateversioninformation), {reply.Version}),
+                                     "", rtl::LoadResString(rsupdatechangelog)};
+      for (std::string& note : ReleaseNoteLines(reply.ReleaseNotes)) lines.push_back(std::move(note));
+      memoUpdate->SetLines(std::move(lines));
+    } else {
+      ui::MessageDlg(ApplyReplacers(rtl::LoadResString(rsupdatenotrequired)), ui::DialogType::Information,
+                     ui::DialogButtons::Ok);
+    }
+  } catch (const rtl::Exception& error) {
+    ShowUpdateError(error.Message());
+  }
+}
+
+void TdlgAbout::DownloadUpdate() {
+  bnUpdate->SetEnabled(false);
+  pgDownload->SetPosition(0);
+  pgDownload->SetVisible(true);
+  std::unique_ptr<os::IHttpClient> http;
+  // Whatever happens below, the dialog is ready for another try afterwards.
+  struct Restore {
+    TdlgAbout& dialog;
+    std::unique_ptr<os::IHttpClient>& http;
+    ~Restore() {
+      http.reset();
+      dialog.pgDownload->SetVisible(false);
+      dialog.bnUpdate->SetEnabled(true);
+      dialog.FHTTP = nullptr;
+    }
+  } restore{*this, http};
+
+  // The program opens what it downloads: only what a server proved itself for over TLS, and
+  // only under a name of its own on the desktop.
+  if (!IsHttpsAddress(FUpdateURI)) {
+    ShowUpdateError(rtl::Format(rtl::LoadResString(rsupdatenothttps), {FUpdateURI}));
+    return;
+  }
+  const std::string fileName = UpdateFileName(FUpdateURI);
+  if (!IsPlainFileName(fileName)) {
+    ShowUpdateError(rtl::Format(rtl::LoadResString(rsupdatenofilename), {FUpdateURI}));
+    return;
+  }
+  const std::string desktop = "<$DESKTOP>\\";
+  const std::string target = (PathTemplates != nullptr ? PathTemplates->Expand(desktop, true) : desktop) + fileName;
+
+  http = os::Http().CreateClient();
+  FHTTP = http.get();
+  FDownloadSize = 0;
+  FDownloaded = 0;
+  http->SetUserAgent(labelProduct->Caption());
+  http->SetStatusCallback([this](os::HttpStatusReason reason, const std::string& value) {
+    DownloadSocketStatus(reason, value);
+  });
+  if (!http->Get(FUpdateURI)) {
+    ShowUpdateError(http->LastErrorText());
+    return;
+  }
+  if (!IsSuccessStatus(http->ResultCode())) {
+    ShowUpdateError(StatusText(*http));
+    return;
+  }
+  const std::string& body = http->Document();
+  if (http->DownloadSize() > 0 && static_cast<std::int64_t>(body.size()) < http->DownloadSize()) {
+    ShowUpdateError(rtl::Format(rtl::LoadResString(rsupdateincomplete),
+                                {static_cast<std::int64_t>(body.size()), http->DownloadSize()}));
+    return;
+  }
+  SaveBeside(target, body);
+  os::Launcher().Execute(Handle(), "open", target, "", "", os::kSwShow);
+}
+
+void TdlgAbout::DownloadSocketStatus(os::HttpStatusReason Reason, const std::string& Value) {
+  if (FHTTP != nullptr && FHTTP->DownloadSize() > 0) FDownloadSize = FHTTP->DownloadSize();
+  if (Reason != os::HttpStatusReason::ReadCount) return;
+  FDownloaded += DecimalOrZero(Value);
+  const std::int64_t max = KiB(FDownloadSize);
+  if (pgDownload->Max() != max) pgDownload->SetMax(max);
+  pgDownload->SetPosition(KiB(FDownloaded));
+  // The request keeps the thread until it ends: paint the bar now, or it would not move.
+  pgDownload->Repaint();
+}

@@ -3,6 +3,8 @@
 #include "platform/os/win32/Win32Files.h"
 #include "platform/os/win32/Win32Firewall.h"
 #include "platform/os/win32/Win32HelpWindow.h"
+#include "platform/os/win32/Win32Http.h"
+#include "platform/os/win32/Win32Launcher.h"
 #include "platform/os/win32/Win32Library.h"
 #include "platform/os/win32/Win32Locale.h"
 #include "platform/os/win32/Win32Process.h"
@@ -59,4 +61,8 @@ void InstallWin32Providers() {
   os::Install<os::IHelpWindowApi>(&helpWindow);
   static os::win32::Win32Locale locale;
   os::Install<os::ILocale>(&locale);
+  static os::win32::Win32Http http;
+  static os::win32::Win32Launcher launcher;
+  os::Install<os::IHttp>(&http);
+  os::Install<os::ILauncher>(&launcher);
 }

@@ -1,0 +1,361 @@
+// The about dialog's update check and download on an in-memory HTTP: the reply's values, the
+// version comparison, the update tab and its notice, the progress bar in KiB, where the file
+// lands, and every refusal and failure with its message box.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "app/bmrLocalizer.h"
+#include "app/bmrUIDlgAbout.h"
+#include "app/bmrUIDlgAboutUpdate.h"
+#include "app/bmrUpdateReply.h"
+#include "app/ui/Toolkit.h"
+#include "app/ui/headless/HeadlessBackend.h"
+#include "platform/bmrFilesPaths.h"
+#include "platform/rtlSysUtils.h"
+#include "tests/fakes/FakeHttp.h"
+#include "tests/fakes/FakeVersionInfo.h"
+#include "tests/fakes/FakeWindows.h"
+
+// Replies are written with designated initializers naming only what a case needs.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+const std::string kDesktop = "C:\\Users\\Tester\\Desktop";
+const std::string kCheckURL = "https://updates.test/downloads-api.php?id=55";
+const std::string kInstallerURL = "https://files.test/get/TolvexQuietmarkSetup.exe";
+const std::string kTarget = kDesktop + "\\TolvexQuietmarkSetup.exe";
+const std::string kErrorHead = "An unknown error occured while trying to search for updates:\r\n";
+const std::string kNothingToUpdate = "Nothing to update - you're still using the newest version.";
+
+TEST(UpdateReplyTest, ValuesByNameInAnyCaseFirstLineWins) {
+  struct Case {
+    std::string body;
+    TUpdateReply expected;
+  };
+  const Case cases[] = {
+      {"version=1.6\r\nuri=https://a/b.exe\r\nreleasenotes=x<br />y\r\n", {"1.6", "https://a/b.exe", "x<br />y"}},
+      {"VERSION=2\nUri=u\rReleaseNotes=n", {"2", "u", "n"}},
+      {"version=1\r\nversion=2\r\n", {"1", "", ""}},
+      {" version=2\r\nversion =3\r\n", {"", "", ""}},
+      {"release=1\r\nno equals\r\n\r\n=x\r\n", {"", "", ""}},
+      {"uri=https://h/x?a=b=c\r\n", {"", "https://h/x?a=b=c", ""}},
+      {"version=\r\nversion=3\r\n", {"", "", ""}},
+      {"", {"", "", ""}},
+  };
+  for (const Case& c : cases) {
+    const TUpdateReply reply = ParseUpdateReply(c.body);
+    EXPECT_EQ(reply.Version, c.expected.Version) << c.body;
+    EXPECT_EQ(reply.URI, c.expected.URI) << c.body;
+    EXPECT_EQ(reply.ReleaseNotes, c.expected.ReleaseNotes) << c.body;
+  }
+  EXPECT_EQ(SplitReplyLines("a\r\nb\n\nc\rd\r"), (Lines{"a", "b", "", "c", "d"}));
+  EXPECT_EQ(ReleaseNoteLines("one<br />two<br/>three<br /><br />"), (Lines{"one", "two<br/>three", ""}));
+}
+
+TEST(UpdateReplyTest, AddressesAndFileNames) {
+  EXPECT_EQ(UpdateServiceURL("updates.test:8443", 55), "https://updates.test:8443/downloads-api.php?id=55");
+  for (const char* address : {"https://h/x.exe", "HTTPS://h", "https://h:1/"}) EXPECT_TRUE(IsHttpsAddress(address)) << address;
+  for (const char* address : {"http://h/x.exe", "file:///C:/x.exe", "ftp://h/x", "https://", "https:///x", "", "https:h/x",
+                              " https://h/x"}) {
+    EXPECT_FALSE(IsHttpsAddress(address)) << address;
+  }
+  EXPECT_EQ(UpdateFileName("https://h/a/setup.exe"), "setup.exe");
+  EXPECT_EQ(UpdateFileName("https://h/a\\b:c.exe"), "c.exe");
+  EXPECT_EQ(UpdateFileName("https://h/a/"), "");
+  for (const char* name : {"setup.exe", "Setup 1.6.msi"}) EXPECT_TRUE(IsPlainFileName(name)) << name;
+  for (const char* name : {"", ".", "..", "get.php?id=1", "a*b", "a|b", "a\"b", "a\tb"}) {
+    EXPECT_FALSE(IsPlainFileName(name)) << name;
+  }
+  EXPECT_EQ(KiB(1023), 0);
+  EXPECT_EQ(KiB(2048), 2);
+}
+
+// The about dialog on the headless backend, the program's desktop on the in-memory Windows.
+class UpdateTest : public ::testing::Test {
+ protected:
+  UpdateTest() {
+    windows_.files.AddFolder(kDesktop);
+    const std::string program = "C:\\Program Files\\Tolvex Quietmark\\TolvexQuietmark.exe";
+    windows_.versionInfo.SetBlock(program, fakes::BuildVersionBlock({.tables = {{.strings = {
+        {"ProductName", "Tolvex Quietmark"}, {"ProductVersion", "1, 5"}, {"CompanyName", "Brenmoor Limited"}}}}}));
+    InitializeBmrFilesPaths();
+    savedHost_ = UpdateServiceHost;
+    UpdateServiceHost = "updates.test";
+    dialog_ = ui::NewForm<TdlgAbout>();
+    dialog_->SetProductID(55);
+    dialog_->SetFileName(program);
+    dialog_->Show();
+    tab_ = dialog_->tabUpdateAvailable;
+    memo_ = dialog_->memoUpdate;
+    bar_ = dialog_->pgDownload;
+    bnUpdate_ = dialog_->bnUpdate;
+  }
+  ~UpdateTest() override {
+    dialog_.reset();
+    FinalizeBmrFilesPaths();
+    UpdateServiceHost = savedHost_;
+  }
+
+  void Reply(const std::string& url, fakes::FakeHttp::Reply reply) { http_.replies[url] = std::move(reply); }
+  void OfferUpdate(const std::string& version = "1.6", const std::string& uri = kInstallerURL) {
+    Reply(kCheckURL, {.body = "version=" + version + "\r\nuri=" + uri + "\r\nreleasenotes=Faster<br />Smaller\r\n"});
+  }
+  void ClickCheck() { ASSERT_TRUE(backend_->UserClick(*dialog_->bnUpdates)); }
+  Lines BoxTexts() const {
+    Lines texts;
+    for (const auto& box : backend_->messageBoxes) texts.push_back(box.text);
+    return texts;
+  }
+  // What every download leaves: the bar hidden, the button usable, the client gone.
+  void ExpectDialogReady() {
+    EXPECT_FALSE(bar_->Visible());
+    EXPECT_TRUE(bnUpdate_->Enabled());
+    EXPECT_EQ(dialog_->FHTTP, nullptr);
+    EXPECT_EQ(http_.clientsAlive, 0);
+  }
+  void ExpectNoFileOnDesktop() {
+    for (const std::string& path : windows_.files.Paths()) EXPECT_NE(path.rfind(kDesktop, 0), 0u) << path;
+  }
+
+  fakes::FakeWindows windows_;
+  fakes::FakeHttp http_;
+  fakes::FakeLauncher launcher_;
+  os::ScopedOverride<os::IHttp> httpOverride_{http_};
+  os::ScopedOverride<os::ILauncher> launcherOverride_{launcher_};
+  ui::headless::ScopedHeadlessBackend backend_;
+  ui::FormPtr<TdlgAbout> dialog_;
+  ui::TabSheet* tab_;
+  ui::Memo* memo_;
+  ui::ProgressBar* bar_;
+  ui::Button* bnUpdate_;
+  std::string savedHost_;
+};
+
+TEST_F(UpdateTest, NewerVersionRevealsTheTabWithTheNotice) {
+  OfferUpdate();
+  ClickCheck();
+
+  ASSERT_EQ(http_.requests.size(), 1u);
+  EXPECT_EQ(http_.requests[0].url, kCheckURL);
+  EXPECT_EQ(http_.requests[0].userAgent, "Tolvex Quietmark");
+  EXPECT_TRUE(tab_->TabVisible());
+  EXPECT_EQ(tab_->GetPageControl()->ActivePage(), tab_);
+  EXPECT_EQ(memo_->Lines(), (Lines{"New version found online: 1.6", "", "Changes:", "Faster", "Smaller"}));
+  EXPECT_EQ(dialog_->FUpdateURI, kInstallerURL);
+  EXPECT_TRUE(backend_->messageBoxes.empty());
+  ASSERT_FALSE(windows_.system.debugOutput.empty());
+  EXPECT_EQ(windows_.system.debugOutput.back(),
+            "version=1.6\r\nuri=" + kInstallerURL + "\r\nreleasenotes=Faster<br />Smaller\r\n");
+
+  // A second check replaces the notice: one set of heading lines, the new notes.
+  Reply(kCheckURL, {.body = "version=2.0\nuri=https://files.test/v2.exe\nreleasenotes=Only this"});
+  ClickCheck();
+  EXPECT_EQ(memo_->Lines(), (Lines{"New version found online: 2.0", "", "Changes:", "Only this"}));
+  EXPECT_EQ(dialog_->FUpdateURI, "https://files.test/v2.exe");
+}
+
+TEST_F(UpdateTest, NoNewerVersionSaysNothingToUpdate) {
+  struct Case {
+    std::string body;
+    bool newer;
+  };
+  const Case cases[] = {
+      {"version=1.6", true},      {"version=1.5.1", true}, {"VERSION=2", true},  {"version=1.5", false},
+      {"version=1.4", false},     {"uri=https://x/y.exe", false}, {" version=2", false}, {"version=1.5.0", false},
+  };
+  for (const Case& c : cases) {
+    backend_->messageBoxes.clear();
+    tab_->SetTabVisible(false);
+    Reply(kCheckURL, {.body = c.body});
+    ClickCheck();
+    EXPECT_EQ(tab_->TabVisible(), c.newer) << c.body;
+    if (c.newer) {
+      EXPECT_TRUE(backend_->messageBoxes.empty()) << c.body;
+    } else {
+      ASSERT_EQ(backend_->messageBoxes.size(), 1u) << c.body;
+      EXPECT_EQ(backend_->messageBoxes[0].text, kNothingToUpdate);
+      EXPECT_EQ(backend_->messageBoxes[0].type, ui::DialogType::Information);
+    }
+  }
+}
+
+TEST_F(UpdateTest, CheckFailuresShowTheErrorBox) {
+  // No update source: nothing is asked.
+  dialog_->SetProductID(-1);
+  EXPECT_FALSE(dialog_->bnUpdates->Visible());
+  dialog_->CheckForUpdates();
+  EXPECT_TRUE(http_.requests.empty());
+  dialog_->SetProductID(55);
+
+  // No reply at all: the connection error on the second line.
+  ClickCheck();
+  // An error page is no answer: not "Nothing to update".
+  Reply(kCheckURL, {.status = 404, .reason = "Not Found", .body = "<html>version=9</html>"});
+  ClickCheck();
+  Reply(kCheckURL, {.status = 302, .reason = "", .body = ""});
+  ClickCheck();
+  // The project's exceptions are caught and shown.
+  Reply(kCheckURL, {.body = "version=2"});
+  http_.duringRead = [] { throw rtl::EConvertError("bad number"); };
+  ClickCheck();
+  EXPECT_EQ(BoxTexts(), (Lines{kErrorHead + "The server name or address could not be resolved",
+                               kErrorHead + "The server answered with status 404 Not Found.",
+                               kErrorHead + "The server answered with status 302.", kErrorHead + "bad number"}));
+  for (const auto& box : backend_->messageBoxes) EXPECT_EQ(box.type, ui::DialogType::Error);
+  EXPECT_FALSE(tab_->TabVisible());
+  EXPECT_EQ(dialog_->FUpdateURI, "");
+  EXPECT_EQ(http_.clientsAlive, 0);
+
+  // Anything else goes on to the caller, the client freed all the same.
+  http_.duringRead = [] { throw std::runtime_error("not ours"); };
+  EXPECT_THROW(dialog_->CheckForUpdates(), std::runtime_error);
+  EXPECT_EQ(http_.clientsAlive, 0);
+}
+
+TEST_F(UpdateTest, DownloadLandsOnTheDesktopAndIsOpened) {
+  OfferUpdate();
+  ClickCheck();
+  windows_.files.SetFile(kTarget, "old installer");
+  const std::string body(3000, 'x');
+  Reply(kInstallerURL, {.body = body, .chunks = {1024, 1024}, .headerBytes = 300});
+  struct Step {
+    long long max, position;
+    bool barShown, buttonEnabled;
+    int repaints;
+  };
+  std::vector<Step> steps;
+  http_.duringRead = [&] {
+    steps.push_back({bar_->Max(), bar_->Position(), bar_->Visible(), bnUpdate_->Enabled(), backend_->RepaintCount(*bar_)});
+  };
+  ASSERT_TRUE(backend_->UserClick(*bnUpdate_));
+
+  EXPECT_EQ(http_.requests.back().url, kInstallerURL);
+  EXPECT_EQ(http_.requests.back().userAgent, "Tolvex Quietmark");
+  // Whole KiB of 3000 bytes; the header's 300 bytes count as read too.
+  ASSERT_EQ(steps.size(), 4u);
+  const long long positions[] = {0, 1, 2, 2};
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    EXPECT_EQ(steps[i].max, 2) << i;
+    EXPECT_EQ(steps[i].position, positions[i]) << i;
+    EXPECT_TRUE(steps[i].barShown);
+    EXPECT_FALSE(steps[i].buttonEnabled);
+    EXPECT_EQ(steps[i].repaints, static_cast<int>(i) + 1) << "the bar is painted at each read";
+  }
+  EXPECT_EQ(dialog_->FDownloaded, 3300);
+  EXPECT_EQ(dialog_->FDownloadSize, 3000);
+  EXPECT_EQ(windows_.files.Content(kTarget), body);
+  EXPECT_FALSE(windows_.files.Has(kTarget + ".download"));
+  ASSERT_EQ(launcher_.calls.size(), 1u);
+  const auto& call = launcher_.calls[0];
+  EXPECT_EQ(call.owner, dialog_->Handle());
+  EXPECT_EQ(call.verb, "open");
+  EXPECT_EQ(call.file, kTarget);
+  EXPECT_EQ(call.parameters, "");
+  EXPECT_EQ(call.directory, "");
+  EXPECT_EQ(call.showCommand, 5);
+  EXPECT_TRUE(backend_->messageBoxes.empty());
+  ExpectDialogReady();
+
+  // Without a length header the maximum is 0.
+  steps.clear();
+  Reply(kInstallerURL, {.body = body, .length = 0});
+  dialog_->DownloadUpdate();
+  ASSERT_EQ(steps.size(), 1u);
+  EXPECT_EQ(steps[0].max, 0);
+  EXPECT_EQ(dialog_->FDownloadSize, 0);
+}
+
+TEST_F(UpdateTest, DownloadAddressesThatAreRefused) {
+  const std::string refusals[] = {"http://files.test/setup.exe", "file:///C:/Windows/notepad.exe", "ftp://f/setup.exe",
+                                  "", "https://files.test/get/", "https://files.test/..", "https://files.test/get.php?id=1"};
+  for (const std::string& uri : refusals) Reply(uri, {.body = "MZ"});
+  for (const std::string& uri : refusals) {
+    dialog_->FUpdateURI = uri;
+    dialog_->DownloadUpdate();
+    ExpectDialogReady();
+  }
+  EXPECT_TRUE(http_.requests.empty());
+  EXPECT_TRUE(launcher_.calls.empty());
+  ExpectNoFileOnDesktop();
+  const Lines texts = BoxTexts();
+  ASSERT_EQ(texts.size(), std::size(refusals));
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(texts[i], kErrorHead + "The download address is not an HTTPS address: " + refusals[i]);
+  }
+  for (int i = 4; i < 7; ++i) {
+    EXPECT_EQ(texts[i], kErrorHead + "The download address names no file: " + refusals[i]);
+  }
+}
+
+TEST_F(UpdateTest, FailedDownloadsLeaveNoFile) {
+  dialog_->FUpdateURI = kInstallerURL;
+  const std::string body(5000, 'x');
+  // An error page, a cut transfer, a body shorter than announced, no server at all.
+  Reply(kInstallerURL, {.status = 404, .reason = "Not Found", .body = "<html>gone</html>"});
+  dialog_->DownloadUpdate();
+  Reply(kInstallerURL, {.body = body, .chunks = {2048}, .error = "The connection with the server was terminated"});
+  dialog_->DownloadUpdate();
+  Reply(kInstallerURL, {.body = body.substr(0, 4000), .length = 5000});
+  dialog_->DownloadUpdate();
+  http_.replies.clear();
+  dialog_->DownloadUpdate();
+  EXPECT_EQ(BoxTexts(), (Lines{kErrorHead + "The server answered with status 404 Not Found.",
+                               kErrorHead + "The connection with the server was terminated",
+                               kErrorHead + "The download ended after 4000 of 5000 bytes.",
+                               kErrorHead + "The server name or address could not be resolved"}));
+  ExpectNoFileOnDesktop();
+  EXPECT_TRUE(launcher_.calls.empty());
+  ExpectDialogReady();
+}
+
+TEST_F(UpdateTest, TargetThatCannotBeWrittenReachesTheToolkitsHandler) {
+  OfferUpdate();
+  ClickCheck();
+  Reply(kInstallerURL, {.body = "new"});
+  windows_.files.SetFile(kTarget, "old");
+  struct Case {
+    const char* call;
+    std::string shownPath;
+  };
+  for (const Case& c : {Case{"WriteFile", kTarget + ".download"}, Case{"MoveFileExW", kTarget}}) {
+    backend_->messageBoxes.clear();
+    windows_.files.failures.Clear();
+    windows_.files.failures.Fail(c.call, 5);
+    ASSERT_TRUE(backend_->UserClick(*bnUpdate_));
+    ASSERT_EQ(backend_->messageBoxes.size(), 1u) << c.call;
+    EXPECT_EQ(backend_->messageBoxes[0].text, "Cannot create file \"" + c.shownPath + "\". Access is denied.");
+    // The old file stays as it was, nothing half-written beside it, nothing opened.
+    EXPECT_EQ(windows_.files.Content(kTarget), "old") << c.call;
+    EXPECT_FALSE(windows_.files.Has(kTarget + ".download")) << c.call;
+    ExpectDialogReady();
+  }
+  EXPECT_TRUE(launcher_.calls.empty());
+}
+
+TEST_F(UpdateTest, MessageTextsPassThroughTheReplacementsTheNoticeDoesNot) {
+  TReplacers replacers;
+  replacers.Pairs = {"newest=latest", "updates=Updates", "Changes=Notes", "found=seen"};
+  TReplacers* const saved = Replacers;
+  Replacers = &replacers;
+  Reply(kCheckURL, {.body = "version=1.5"});
+  ClickCheck();
+  Reply(kCheckURL, {.status = 500, .reason = "updates down"});
+  ClickCheck();
+  OfferUpdate();
+  ClickCheck();
+  Replacers = saved;
+  EXPECT_EQ(BoxTexts(), (Lines{"Nothing to update - you're still using the latest version.",
+                               "An unknown error occured while trying to search for Updates:\r\n"
+                               "The server answered with status 500 updates down."}));
+  EXPECT_EQ(memo_->Lines(), (Lines{"New version found online: 1.6", "", "Changes:", "Faster", "Smaller"}));
+}
+
+}  // namespace
