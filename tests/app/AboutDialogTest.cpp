@@ -250,7 +250,10 @@ TEST_F(AboutDialogTest, WithoutVersionBlockTheLayoutTextsStayAndTheOtherTabsAreS
 }
 
 TEST_F(AboutDialogTest, TheUpdateButtonFollowsTheProductNumber) {
-  for (const auto& [id, visible] : {std::pair{-1, false}, std::pair{55, true}}) {
+  for (const auto& row : {std::pair{-1, false}, std::pair{55, true}}) {
+    // Named copies: clang before 16 cannot capture structured bindings in a lambda.
+    const int id = row.first;
+    const bool visible = row.second;
     UpdateProductID = id;
     ShowAbout([&](TdlgAbout& dialog) {
       EXPECT_EQ(dialog.bnUpdates->Visible(), visible) << id;
