@@ -28,6 +28,7 @@
 #include "platform/os/win32/ComApartment.h"
 #include "platform/os/win32/Win32Providers.h"
 #include "platform/os/win32/Win32Taskbar.h"
+#include "tests/wine/ui/WineUiSupport.h"
 #include "tvqmVersion.h"
 
 namespace {
@@ -36,20 +37,10 @@ std::string g_readyFile;
 std::string g_doneFile;
 std::vector<std::string> g_logged;
 
-HWND Hwnd(const ui::Control& control) { return reinterpret_cast<HWND>(control.Handle()); }
+using wineui::Hwnd;
+using wineui::TextOf;
 
-std::wstring TextOf(HWND window) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
-void Pump() {
-  for (int i = 0; i < 4; ++i) {
-    ui::Application::Instance().ProcessMessages();
-    Sleep(5);
-  }
-}
+void Pump() { wineui::Pump(4); }
 
 void RecordEntry(TDebugEntryKind, TDebugType, const TDebugSender*, const std::string& message,
                  const TDebugArguments&) {
@@ -72,12 +63,7 @@ void Screenshot(HWND window, const std::string& name) {
   std::printf("window \"%s\" at %ld,%ld %ldx%ld, %s\n", name.c_str(), rect.left, rect.top, rect.right - rect.left,
               rect.bottom - rect.top, IsWindowVisible(window) ? "visible" : "hidden");
   if (g_readyFile.empty()) return;
-  std::ofstream(g_readyFile + "-" + name) << "ready\n";
-  const std::string done = g_doneFile + "-" + name;
-  for (int i = 0; i < 300 && !std::ifstream(done).good(); ++i) {
-    Pump();
-    Sleep(50);
-  }
+  wineui::AwaitScreenshot(g_readyFile, g_doneFile, name);
 }
 
 std::string Hr(HRESULT hr) {

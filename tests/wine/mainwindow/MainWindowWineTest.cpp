@@ -35,6 +35,7 @@
 #include "platform/bmrServices.h"
 #include "platform/bmrWindows.h"
 #include "platform/os/win32/Win32Providers.h"
+#include "tests/wine/ui/WineUiSupport.h"
 
 namespace {
 
@@ -62,20 +63,9 @@ class TTimedFormTolvexQuietmark : public TFormTolvexQuietmark {
 
 TTimedFormTolvexQuietmark* g_form = nullptr;
 
-HWND Hwnd(const ui::Control& control) { return reinterpret_cast<HWND>(control.Handle()); }
-
-std::wstring TextOf(HWND window) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
-void Pump() {
-  for (int i = 0; i < 3; ++i) {
-    ui::Application::Instance().ProcessMessages();
-    Sleep(5);
-  }
-}
+using wineui::Hwnd;
+using wineui::TextOf;
+using wineui::Pump;
 
 TEST(MainWindowOnWine, TheFirstShowCountsEveryImmunizerOnce) {
   ASSERT_NE(g_form, nullptr);
@@ -171,12 +161,7 @@ TEST(MainWindowOnWine, ShowsEachPageForTheScreenshots) {
     f.pcStillwater->SetActivePage(page);
     RedrawWindow(Hwnd(f), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     Pump();
-    std::ofstream(g_readyFile + "-" + name) << "ready\n";
-    const std::string done = g_doneFile + "-" + name;
-    for (int i = 0; i < 300 && !std::ifstream(done).good(); ++i) {
-      Pump();
-      Sleep(50);
-    }
+    wineui::AwaitScreenshot(g_readyFile, g_doneFile, name);
   }
   SUCCEED();
 }

@@ -21,6 +21,7 @@
 
 #include "app/ui/Toolkit.h"
 #include "app/ui/win32/Win32Backend.h"
+#include "tests/wine/ui/WineUiSupport.h"
 
 namespace {
 
@@ -28,18 +29,14 @@ int g_expectedDpi = 96;
 std::string g_readyFile;
 std::string g_doneFile;
 
-HWND Hwnd(const ui::Control& control) { return reinterpret_cast<HWND>(control.Handle()); }
+using wineui::Hwnd;
+using wineui::TextOf;
+using wineui::Pump;
 
 std::wstring ClassOf(HWND window) {
   wchar_t name[64] = {};
   GetClassNameW(window, name, 64);
   return name;
-}
-
-std::wstring TextOf(HWND window) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return text;
 }
 
 // The window's rectangle in its parent's client area.
@@ -48,13 +45,6 @@ RECT RectInParent(HWND window) {
   GetWindowRect(window, &rect);
   MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&rect), 2);
   return rect;
-}
-
-void Pump() {
-  for (int i = 0; i < 3; ++i) {
-    ui::Application::Instance().ProcessMessages();
-    Sleep(5);
-  }
 }
 
 // A key as it arrives from the keyboard: posted to the focus, with the key state the dialog
@@ -672,12 +662,7 @@ TEST_F(Win32BackendTest, ShowsEachPageForTheScreenshots) {
     f.pages->SetActivePage(page);
     RedrawWindow(Hwnd(f), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     Pump();
-    std::ofstream(g_readyFile + "-" + name) << "ready\n";
-    const std::string done = g_doneFile + "-" + name;
-    for (int i = 0; i < 300 && !std::ifstream(done).good(); ++i) {
-      Pump();
-      Sleep(50);
-    }
+    wineui::AwaitScreenshot(g_readyFile, g_doneFile, name);
   }
   SUCCEED();
 }

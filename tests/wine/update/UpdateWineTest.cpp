@@ -36,6 +36,7 @@
 #include "platform/os/Process.h"
 #include "platform/os/win32/Text.h"
 #include "platform/os/win32/Win32Providers.h"
+#include "tests/wine/ui/WineUiSupport.h"
 #include "app/ui/win32/Win32Backend.h"
 
 namespace {
@@ -179,20 +180,9 @@ TEST_F(UpdateOnWine, PlainHttpAddressAndCutDownloadLeaveNoFile) {
   EXPECT_TRUE(bnUpdate_->Enabled());
 }
 
-HWND Hwnd(const ui::Control& control) { return reinterpret_cast<HWND>(control.Handle()); }
-
-void Pump() {
-  for (int i = 0; i < 3; ++i) {
-    ui::Application::Instance().ProcessMessages();
-    Sleep(5);
-  }
-}
-
-std::wstring TextOf(HWND window) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
+using wineui::Hwnd;
+using wineui::TextOf;
+using wineui::Pump;
 
 // Answers any message box of this process with OK and keeps its text: a box would otherwise
 // wait for a user who never comes.
