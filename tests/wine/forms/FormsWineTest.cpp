@@ -242,13 +242,13 @@ int main(int argc, char** argv) {
   InstallWin32Providers();
   ui::win32::InstallWin32Backend();
   // What the program's start-up gives these windows: a single-threaded apartment, the
-  // switches, a credit, the form bases and the about dialog's globals.
+  // switches, the runtime credits, the form bases and the about dialog's globals.
   os::win32::ScopedComApartment com;
   InitializeBmrDebugConsts();
   InitializeBmrDebug();
   RegisterLogHandler(RecordEntry);
   InitializeBmrCredits();
-  RegisterCredit("MinGW-w64 runtime", "Copyright (c) 2009, 2010 by the mingw-w64 project", "", 0, 0);
+  RegisterRuntimeCredits();
   InitializeBmrConsoleHelp();
   InitializeBmrUIWindowsXP();
   InitializeBmrUIWindows7();
