@@ -417,9 +417,11 @@ void InitializeBmrUIDlgAbout() {
   AboutHelper = std::make_unique<TAboutHelper>();
   ExtraTranslators.clear();
   CLPGroupBasic()->Add("youtube", rtl::LoadResString(rsyoutubecommandlinedescription));
+  SetAboutCommand([] { ShowAboutDialog(ui::Application::Instance().Title(), false); });
 }
 
 void FinalizeBmrUIDlgAbout() {
+  SetAboutCommand(nullptr);
   AboutHelper.reset();
   ExtraTranslators.clear();
 }

@@ -139,6 +139,7 @@ void ResizeMainForm(int Width, int Height);
 // The about item's caption for the application's title ("&" in the title doubled).
 std::string AboutMenuItemCaption();
 
-// Start-up (the switch `youtube`, the update product number -1) and shut-down.
+// Start-up (the switch `youtube`, the update product number -1, the command of the system
+// menu's about item) and shut-down.
 void InitializeBmrUIDlgAbout();
 void FinalizeBmrUIDlgAbout();

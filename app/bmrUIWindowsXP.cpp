@@ -2,7 +2,6 @@
 
 #include <exception>
 
-#include "app/bmrUIDlgAbout.h"
 #include "platform/bmrDebug.h"
 #include "platform/os/Windowing.h"
 
@@ -12,7 +11,13 @@ constexpr std::uint32_t kWsExToolWindow = 0x00000080;
 constexpr std::uint32_t kWsExAppWindow = 0x00040000;
 constexpr std::uint32_t kSysCommandMask = 0xFFF0;
 
+TAboutCommand g_aboutCommand = nullptr;
+
 }  // namespace
+
+void SetAboutCommand(TAboutCommand command) { g_aboutCommand = command; }
+
+TAboutCommand AboutCommand() { return g_aboutCommand; }
 
 void HideApplicationTaskbarButton() {
   const os::WindowHandle application = ui::Application::Instance().Handle();
@@ -66,7 +71,8 @@ void TWindowsXPForm::CheckFirstShow(bool force) {
 
 void TWindowsXPForm::WMSysCommand(ui::Message& message) {
   if (message.wParam == kAboutSystemMenuCommand) {
-    ShowAboutDialog(ui::Application::Instance().Title(), false);
+    // What the dialog raises is not caught here.
+    if (g_aboutCommand) g_aboutCommand();
     message.result = 0;
   }
   const os::WindowHandle application = ui::Application::Instance().Handle();

@@ -2,6 +2,8 @@
 // The first base form: every form of the program gets a taskbar button of its own (the
 // application window's is hidden), a hook that runs once after the form is first shown, and
 // the system commands of its system menu (the about item, minimize, restore).
+// The about item runs a command that the about dialog's unit sets at start-up: the bases
+// know nothing of the dialog, which is itself one of their forms.
 
 #include <cstdint>
 #include <string>
@@ -10,6 +12,12 @@
 
 // The command of the about item that the about dialog puts into the main window's system menu.
 inline constexpr std::uint32_t kAboutSystemMenuCommand = 5681;
+
+// What the about item runs (shows the about dialog modally); null: the item only takes the
+// default path.
+using TAboutCommand = void (*)();
+void SetAboutCommand(TAboutCommand command);
+TAboutCommand AboutCommand();
 
 inline constexpr std::uint32_t SC_MINIMIZE_ = 0xF020;
 inline constexpr std::uint32_t SC_RESTORE_ = 0xF120;

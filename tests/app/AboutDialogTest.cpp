@@ -8,12 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "app/bmrLocalizer.h"
 #include "app/bmrUIDlgAbout.h"
+#include "app/bmrUIDlgAboutUpdate.h"
 #include "app/ui/headless/HeadlessBackend.h"
 #include "platform/bmrConsoleHelp.h"
 #include "platform/bmrCredits.h"
 #include "platform/rtlResStrings.h"
 #include "tests/fakes/DebugEntryRecorder.h"
+#include "tests/fakes/FakeHttp.h"
 #include "tests/fakes/FakeWindows.h"
 
 namespace {
@@ -84,6 +87,14 @@ class AboutDialogTest : public ::testing::Test {
     EXPECT_TRUE(shown);
   }
 
+  // Whether a control of that name still exists (the backend forgets freed ones).
+  bool Exists(const std::string& name) const {
+    for (const auto& event : backend->events) {
+      if (event.name == name && event.control != nullptr) return true;
+    }
+    return false;
+  }
+
   fakes::FakeWindows windows;
   fakes::DebugEntryRecorder log;
   ScopedHeadlessBackend backend;
@@ -102,10 +113,31 @@ TEST_F(AboutDialogTest, TheSystemMenuItemShowsTheTitleWithoutAccessKeyAndEachCal
     EXPECT_EQ(menu[static_cast<std::size_t>(at)].caption, "&About A&&B...");
   }
   EXPECT_EQ(windows.windowing.CallCount("DrawMenuBar"), 2u);
+}
 
-  // Without a main form nothing is added, silently.
-  ui::Application::Instance().DestroyForms();
-  AddAboutSystemMenuItem(nullptr, nullptr);
+TEST_F(AboutDialogTest, WithoutAMainFormOrAParentItemNothingIsAdded) {
+  windows.process.SetCommandLine({"/youtube"});
+  // A form of the program's that is not the main form.
+  auto other = ui::NewForm<MainForm>();
+  other->Show();
+  const std::size_t standardItems = backend->SystemMenu(*other).size();
+  ui::MenuItem parent;
+  AddAboutSystemMenuItem(nullptr, &parent);
+  AddAboutMenuItems(nullptr, &parent);
+  EXPECT_EQ(parent.Count(), 0);
+  EXPECT_EQ(backend->SystemMenu(*other).size(), standardItems);
+  EXPECT_EQ(windows.windowing.CallCount("DrawMenuBar"), 0u);
+
+  // With a main form but no parent item: only the system menu's command, no resize item
+  // anywhere.
+  auto& main = ui::Application::Instance().CreateForm<MainForm>();
+  main.Show();
+  AddAboutSystemMenuItem(&main, nullptr);
+  AddAboutMenuItems(&main, nullptr);
+  const auto menu = backend->SystemMenu(main);
+  ASSERT_EQ(menu.size(), standardItems + 1);
+  EXPECT_EQ(menu[6].id, 5681u);
+  EXPECT_EQ(parent.Count(), 0);
 }
 
 TEST_F(AboutDialogTest, TheAboutCommandOpensTheDialogAndStillTakesTheDefaultPath) {
@@ -120,6 +152,20 @@ TEST_F(AboutDialogTest, TheAboutCommandOpensTheDialogAndStillTakesTheDefaultPath
     if (call.form == &main && call.message.msg == ui::WM_SYSCOMMAND_) commands.push_back(call.message.wParam);
   }
   EXPECT_EQ(commands, std::vector<std::uintptr_t>{5681u});
+}
+
+TEST_F(AboutDialogTest, TheDialogIsFreedWhenItClosesAndTheMainWindowIsInFrontAgain) {
+  auto& main = ui::Application::Instance().CreateForm<MainForm>();
+  main.Show();
+  ShowAbout([&](TdlgAbout&) {
+    EXPECT_TRUE(Exists("dlgAbout"));
+    EXPECT_TRUE(Exists("FLicenceMemo"));
+    EXPECT_EQ(ui::Application::Instance().ActiveForm()->Name(), "dlgAbout");
+  });
+  EXPECT_FALSE(Exists("dlgAbout"));
+  EXPECT_FALSE(Exists("FLicenceMemo"));
+  EXPECT_FALSE(Exists("bnOk"));
+  EXPECT_EQ(ui::Application::Instance().ActiveForm(), &main);
 }
 
 TEST_F(AboutDialogTest, OpeningTheDialogLeavesTheMainWindowsJumpListTasks) {
@@ -151,7 +197,6 @@ TEST_F(AboutDialogTest, MenuItemsUnderAParentFollowTheYoutubeSwitchAsWritten) {
     windows.process.SetCommandLine(c.arguments);
     ui::MenuItem parent;
     AddAboutMenuItems(&main, &parent);
-    AddAboutMenuItems(&main, nullptr);  // no parent: nothing
     Lines captions;
     for (int i = 0; i < parent.Count(); ++i) captions.push_back(parent.Item(i).Caption());
     EXPECT_EQ(captions, c.captions);
@@ -166,6 +211,30 @@ TEST_F(AboutDialogTest, AResizeItemFixesTheMainWindowsSizeAndPlace) {
   parent.Item(3).Click();  // "Resize to 854 x 480"
   EXPECT_EQ(main.Bounds(), (ui::Rect{100, 100, 854, 480}));
   EXPECT_EQ(main.Constraints(), (ui::SizeConstraints{854, 480, 854, 480}));
+}
+
+TEST_F(AboutDialogTest, TheDialogOpensOnItsProductTabWhateverTabWasInFront) {
+  auto dialog = ui::NewForm<TdlgAbout>();
+  dialog->SetFileName(Exe());
+  dialog->pcAbout->SetActivePage(dialog->tabCredits);
+  dialog->Show();
+  EXPECT_EQ(dialog->pcAbout->ActivePage(), dialog->tabAboutProduct);
+  ASSERT_TRUE(backend->UserChooseTab(*dialog->tabParameters));
+  dialog->Hide();
+  dialog->Show();
+  EXPECT_EQ(dialog->pcAbout->ActivePage(), dialog->tabAboutProduct);
+}
+
+TEST_F(AboutDialogTest, TheChangeLogTabFollowsTheResourceAtEveryFill) {
+  windows.library.AddResource("", "#10", "CHANGELOG", "1.0\r\n* First release.\r\n");
+  auto dialog = ui::NewForm<TdlgAbout>();
+  dialog->SetFileName(Exe());
+  EXPECT_TRUE(dialog->tabChangeLog->TabVisible());
+  EXPECT_EQ(dialog->memoChangeLog->Lines(), (Lines{"1.0", "* First release."}));
+  // It cannot be read any more: the tab goes.
+  windows.library.failures.Fail("FindResourceA", 0, "CHANGELOG");
+  dialog->SetFileName(Exe());
+  EXPECT_FALSE(dialog->tabChangeLog->TabVisible());
 }
 
 TEST_F(AboutDialogTest, TheVersionBlockFillsCaptionsLabelsAndTheMakersTab) {
@@ -274,12 +343,103 @@ TEST_F(AboutDialogTest, TheLicenceComesFromTheFileOrElseTheProgramAndThePreferre
   PreferredLicenceName.clear();
 }
 
+TEST_F(AboutDialogTest, WhereTheFileFailsTheLicenceComesFromTheProgramsOwnModule) {
+  struct Case {
+    const char* name;
+    bool fileHasLicence;
+    bool fileLoads;
+    bool firstReadFails;  // the file lists the licence but cannot open it
+    const char* shown;
+  };
+  const Case cases[] = {
+      {"the file has none", false, true, false, "{\\rtf1 own}"},
+      {"the file's cannot be opened", true, true, true, "{\\rtf1 own}"},
+      // The program's is found, but without the file there is nothing to show it from.
+      {"the file cannot be loaded", false, false, false, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fakes::FakeWindows fresh;
+    const std::string exe = fresh.process.moduleFileName;
+    fresh.library.AddModule(exe, {});
+    fresh.library.AddResource("", "LICENCE", "LICENCE_FOR_PRIVATE_USERS", "{\\rtf1 own}");
+    if (c.fileHasLicence) fresh.library.AddResource(exe, "LICENCE", "LICENCE_FOR_PRIVATE_USERS", "{\\rtf1 file}");
+    if (!c.fileLoads) fresh.library.failures.Fail("LoadLibraryExA", 0, exe);
+    if (c.firstReadFails) fresh.library.failures.Fail("FindResourceA", 0, "LICENCE_FOR_PRIVATE_USERS", 1);
+    auto dialog = ui::NewForm<TdlgAbout>();
+    dialog->SetFileName(exe);
+    EXPECT_TRUE(dialog->tabLicense->TabVisible());
+    EXPECT_EQ(dialog->Licences(), Lines{"LICENCE_FOR_PRIVATE_USERS"});
+    EXPECT_EQ(dialog->LicenceMemo()->RichText(), c.shown);
+    EXPECT_EQ(fresh.library.LoadedCount(), 0u);  // every module loaded is released
+  }
+}
+
 TEST_F(AboutDialogTest, AFailingFillEndsTheCallAfterTheDialogIsGone) {
   // The file names a licence that neither it nor the program can open.
   windows.library.AddResource(Exe(), "LICENCE", "BROKEN", "");
   windows.library.failures.Fail("FindResourceA", 0, "BROKEN");
   EXPECT_THROW(ShowAboutDialog("", false), std::exception);
   EXPECT_TRUE(backend->modalForms.empty());
+  EXPECT_FALSE(Exists("dlgAbout"));
+}
+
+TEST_F(AboutDialogTest, TheReplacersReachEveryTextOfTheDialogAndItsMenuItems) {
+  TReplacers replacers;
+  replacers.Pairs = {"Credits go=Thanks go", "our translators=our helpers", "Resize to=Size", "About=Info",
+                     "Version=Release"};
+  TReplacers* const saved = Replacers;
+  Replacers = &replacers;
+  auto keys = kProductKeys;
+  keys.emplace_back("Translators", "German=Anna Berg");
+  SetVersionBlock(keys);
+  ShowAbout([](TdlgAbout& dialog) {
+    EXPECT_EQ(dialog.memoCredits->Lines().at(0), "Thanks go to these third party algorithms and libraries:");
+    EXPECT_EQ(dialog.memoTranslators->Lines().at(0), "We want to thank our helpers:");
+    EXPECT_EQ(dialog.Caption(), "Info Tolvex Quietmark");
+    EXPECT_EQ(dialog.tabAboutProduct->Caption(), "Info Tolvex Quietmark...");
+    EXPECT_EQ(dialog.tabAboutAuthor->Caption(), "Info Brenmoor Limited...");
+    EXPECT_EQ(dialog.labelVersion->Caption(), "Release 1.5.0.35");
+  });
+  windows.process.SetCommandLine({"/youtube"});
+  auto& main = ui::Application::Instance().CreateForm<MainForm>();
+  ui::MenuItem parent;
+  AddAboutMenuItems(&main, &parent);
+  Lines captions;
+  for (int i = 0; i < parent.Count(); ++i) captions.push_back(parent.Item(i).Caption());
+  EXPECT_EQ(captions, (Lines{"&Info Tolvex Quietmark...", "Size 480 x 360", "Size 640 x 360", "Size 854 x 480",
+                             "Size 1280 x 720"}));
+  Replacers = saved;
+}
+
+TEST_F(AboutDialogTest, CheckingNowAsksTheUpdateServiceAsTheDialogOpens) {
+  const std::string savedHost = UpdateServiceHost;
+  UpdateServiceHost = "updates.test";
+  UpdateProductID = 55;
+  SetVersionBlock(kProductKeys);
+  fakes::FakeHttp http;
+  const os::ScopedOverride<os::IHttp> httpOverride(http);
+  fakes::FakeHttp::Reply reply;
+  reply.body = "version=9.0\r\nuri=https://updates.test/q.exe\r\n";
+  http.replies["https://updates.test/downloads-api.php?id=55"] = reply;
+
+  ShowAbout([&](TdlgAbout& shown) {
+    EXPECT_EQ(shown.pcAbout->ActivePage(), shown.tabAboutProduct);
+    EXPECT_FALSE(shown.tabUpdateAvailable->TabVisible());
+  });
+  EXPECT_TRUE(http.requests.empty());
+
+  backend->onModal = [](ui::Form& form) {
+    auto& shown = dynamic_cast<TdlgAbout&>(form);
+    EXPECT_TRUE(shown.tabUpdateAvailable->TabVisible());
+    EXPECT_EQ(shown.pcAbout->ActivePage(), shown.tabUpdateAvailable);
+    EXPECT_EQ(shown.memoUpdate->Lines().at(0), "New version found online: 9.0");
+  };
+  ShowAboutDialog("", true);
+  ASSERT_EQ(http.requests.size(), 1u);
+  EXPECT_EQ(http.requests[0].url, "https://updates.test/downloads-api.php?id=55");
+  EXPECT_TRUE(backend->messageBoxes.empty());
+  UpdateServiceHost = savedHost;
 }
 
 TEST_F(AboutDialogTest, ATranslatorChangesTheDialogsTextsAndTheMenuItem) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -26,22 +27,36 @@ std::string Hex(std::uintptr_t value) {
   return buffer;
 }
 
-// A form of the chain that counts its first-show hook and can make it fail, and that adds
+// A form of the chain that counts its first-show hook and can make it fail, notes the order
+// of activation, paint and hook, counts (and can fail) the taskbar-button hook, and adds
 // jump-list tasks when asked.
 class ProbeForm : public TWindows7Form {
  public:
   ProbeForm() : TWindows7Form("ProbeForm") {}
   int firstShows = 0;
   bool raise = false;
+  std::vector<std::string> order;
+  int buttonHooks = 0;
+  bool raiseOnButton = false;
   int fills = 0;
   std::vector<std::shared_ptr<os::IShellLinkA>> tasks;
   void ShowFirstTime() { CheckFirstShow(false); }
 
  protected:
+  void WndProc(ui::Message& message) override {
+    if (message.msg == ui::WM_ACTIVATE_) order.push_back("activate");
+    if (message.msg == ui::WM_PAINT_) order.push_back("paint");
+    TWindows7Form::WndProc(message);
+  }
   void AfterFirstShow() override {
     TWindows7Form::AfterFirstShow();
     ++firstShows;
+    order.push_back("first show");
     if (raise) throw std::runtime_error("first show failed");
+  }
+  void TaskbarButtonCreated() override {
+    ++buttonHooks;
+    if (raiseOnButton) throw std::runtime_error("button hook failed");
   }
   void FillJumpList(os::ICustomDestinationList& list) override {
     ++fills;
@@ -76,7 +91,9 @@ TEST_F(FormBasesTest, TheFirstShowHookRunsOnceWhenTheVisibleFormIsActivatedOrPai
   EXPECT_EQ(form.firstShows, 0);
   EXPECT_TRUE(form.FirstShowPending());
 
+  form.order.clear();
   form.Show();  // onShow, then WM_ACTIVATE before any paint: the hook runs there
+  EXPECT_EQ(form.order, (std::vector<std::string>{"activate", "first show", "paint"}));
   EXPECT_EQ(form.firstShows, 1);
   EXPECT_FALSE(form.FirstShowPending());
   form.Hide();
@@ -136,6 +153,28 @@ TEST_F(FormBasesTest, MinimizeAndRestoreActOnTheFormsWindowOthersTakeTheDefaultP
       EXPECT_TRUE(backend->defaultProcCalls.empty());
     }
   }
+}
+
+int g_aboutCommands = 0;
+
+TEST_F(FormBasesTest, TheAboutItemRunsTheCommandSetForItThenTakesTheDefaultPath) {
+  const TAboutCommand saved = AboutCommand();
+  ProbeForm form;
+  form.Show();
+  for (const bool set : {true, false}) {
+    SCOPED_TRACE(set ? "command set" : "no command");
+    SetAboutCommand(set ? [] { ++g_aboutCommands; } : TAboutCommand{});
+    g_aboutCommands = 0;
+    backend->defaultProcCalls.clear();
+    backend->UserSendMessage(form, ui::WM_SYSCOMMAND_, kAboutSystemMenuCommand);
+    EXPECT_EQ(g_aboutCommands, set ? 1 : 0);
+    ASSERT_EQ(backend->defaultProcCalls.size(), 1u);
+    EXPECT_EQ(backend->defaultProcCalls[0].message.wParam, kAboutSystemMenuCommand);
+    // Another command near it does not run it.
+    backend->UserSendMessage(form, ui::WM_SYSCOMMAND_, kAboutSystemMenuCommand + 1);
+    EXPECT_EQ(g_aboutCommands, set ? 1 : 0);
+  }
+  SetAboutCommand(saved);
 }
 
 TEST_F(FormBasesTest, CompositionIsAskedOfDwmapiOnlyFromVistaOnAndNoFormWantsGlass) {
@@ -217,6 +256,63 @@ TEST_F(FormBasesTest, ProgressSettersSendOnlyChangesWithTheStoredCounterpart) {
   EXPECT_EQ(form.GetTaskbarProgressMax(), 80);
 }
 
+TEST_F(FormBasesTest, EveryProgressStateReachesTheTaskbarAsItsOwnFlag) {
+  const std::pair<std::int32_t, const char*> states[] = {{1, "1"}, {2, "2"}, {3, "4"}, {4, "8"}, {0, "0"}};
+  ProbeForm form;
+  form.Show();
+  for (const auto& [state, flag] : states) {
+    SCOPED_TRACE(state);
+    windows.taskbar.calls.clear();
+    form.SetTaskBarProgressState(state);
+    EXPECT_EQ(windows.taskbar.calls,
+              std::vector<std::string>{"ITaskbarList3::SetProgressState " + Hex(form.Handle()) + " " + flag});
+  }
+}
+
+// A taskbar whose progress calls raise.
+class RaisingTaskbar : public fakes::FakeTaskbar {
+ public:
+  os::HResult CreateTaskbarList(std::shared_ptr<os::ITaskbarList3>& list) override {
+    struct Raising : os::ITaskbarList3 {
+      os::HResult SetProgressValue(os::WindowHandle, std::uint64_t, std::uint64_t) override {
+        throw std::runtime_error("progress value");
+      }
+      os::HResult SetProgressState(os::WindowHandle, std::int32_t) override {
+        throw std::runtime_error("progress state");
+      }
+    };
+    list = std::make_shared<Raising>();
+    return os::taskbar::kSOk;
+  }
+};
+
+TEST_F(FormBasesTest, AnExceptionOfAProgressSetterIsLoggedUnderItsNameAndTheValueIsKept) {
+  RaisingTaskbar taskbar;
+  const os::ScopedOverride<os::ITaskbarLibrary> taskbarOverride(taskbar);
+  ProbeForm form;
+  form.Show();
+  struct Case {
+    const char* name;
+    std::function<void()> set;
+    std::function<bool()> kept;
+  };
+  const Case cases[] = {
+      {"SetTaskbarProgressValue", [&] { form.SetTaskbarProgressValue(5); },
+       [&] { return form.GetTaskbarProgressValue() == 5; }},
+      {"SetTaskbarProgressMax", [&] { form.SetTaskbarProgressMax(50); },
+       [&] { return form.GetTaskbarProgressMax() == 50; }},
+      {"SetTaskBarProgressState", [&] { form.SetTaskBarProgressState(2); }, [] { return true; }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    log.Clear();
+    c.set();
+    EXPECT_EQ(Messages(), std::vector<std::string>{c.name});
+    EXPECT_TRUE(c.kept());
+  }
+  EXPECT_TRUE(backend->messageBoxes.empty());
+}
+
 TEST_F(FormBasesTest, ATaskbarCallThatIsNotSOkIsLoggedAndARepeatOfTheValueSendsNothing) {
   ProbeForm form;
   form.Show();
@@ -254,9 +350,21 @@ TEST_F(FormBasesTest, TheTaskbarButtonMessageRunsTheHookAndReachesTheToolkitWith
   windows.taskbar.calls.clear();
   backend->defaultProcCalls.clear();
   backend->UserSendMessage(form, message);
+  EXPECT_EQ(form.buttonHooks, 1);
   EXPECT_EQ(windows.taskbar.calls.size(), 0u);
   ASSERT_EQ(backend->defaultProcCalls.size(), 1u);
   EXPECT_EQ(backend->defaultProcCalls[0].message.msg, message);
+
+  // A hook that raises is logged; the message still reaches the toolkit, and the user sees nothing.
+  form.raiseOnButton = true;
+  log.Clear();
+  backend->defaultProcCalls.clear();
+  backend->UserSendMessage(form, message);
+  EXPECT_EQ(form.buttonHooks, 2);
+  EXPECT_EQ(Messages(), std::vector<std::string>{"TWindows7Form.WndProc"});
+  ASSERT_EQ(backend->defaultProcCalls.size(), 1u);
+  EXPECT_EQ(backend->defaultProcCalls[0].message.msg, message);
+  EXPECT_TRUE(backend->messageBoxes.empty());
 }
 
 TEST_F(FormBasesTest, TheFirstShowCommitsTheFormsTasksAndAFailedBeginListStopsThere) {
@@ -274,6 +382,17 @@ TEST_F(FormBasesTest, TheFirstShowCommitsTheFormsTasksAndAFailedBeginListStopsTh
   EXPECT_EQ(windows.taskbar.CallCount("ICustomDestinationList::CommitList"), 1u);
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_EQ(Messages()[0].rfind("ICustomDestinationList.BeginList (error code -2147467263", 0), 0u);
+
+  // A refused commit is logged with its code; the first show's work goes on.
+  ProbeForm refused;
+  windows.taskbar.failures.Clear();
+  windows.taskbar.failures.Fail("ICustomDestinationList::CommitList", os::taskbar::kEFail);
+  log.Clear();
+  refused.Show();
+  EXPECT_EQ(refused.fills, 1);
+  EXPECT_EQ(refused.firstShows, 1);
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_EQ(Messages()[0].rfind("ICustomDestinationList.CommitList (error code -2147467259", 0), 0u) << Messages()[0];
 }
 
 TEST_F(FormBasesTest, AJumpListThatCannotBeCreatedEndsTheFirstShowWorkAndIsLogged) {
