@@ -1,5 +1,5 @@
 # Sourced by the end-to-end scripts, after they set e2e_name: their arguments, the prefix, the
-# tally of checks, the 64-bit reg.exe and a timed start of the program.
+# tally of checks, the readers of the prefix (64-bit reg.exe) and a timed start of the program.
 #
 # usage of a script: e2e_<name>.sh <TolvexQuietmark.exe> <scripts folder> <folder for the logs>
 set -u
@@ -8,6 +8,7 @@ scripts=$2
 logs=$3
 mkdir -p "$logs"
 source "$scripts/wine-env"
+source "$scripts/prefix-state"
 tvqm_wine_start || exit 1
 
 passed=0
@@ -29,14 +30,6 @@ skip() {  # skip <what Wine lacks>
 finish() {
   echo "$passed passed, $failed failed, $skipped skipped"
   [ "$failed" -eq 0 ]
-}
-
-reg_tool() { timeout -k 5 60 "$tvqm_wine" reg "$@" </dev/null 2>/dev/null | tr -d '\r'; }
-# reg's exit status says whether the key exists (it prints its complaint to standard output).
-key_exists() { timeout -k 5 60 "$tvqm_wine" reg query "$1" </dev/null >/dev/null 2>&1; }
-# The data of a value as reg shows it ("REG_DWORD 0x1"), empty when it is missing.
-value_of() {
-  reg_tool query "$1" /v "$2" | awk -v name="$2" 'tolower($1) == tolower(name) { print $2, $3 }'
 }
 
 run_exe() {  # run_exe <log name> <arguments...>

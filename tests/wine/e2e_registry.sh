@@ -10,18 +10,7 @@
 e2e_name=registry
 source "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh" "$@"
 
-# key | value name | data after apply
-values=(
-  'HKLM\SOFTWARE\Policies\Microsoft\Windows\DataCollection|AllowTelemetry|0x0'
-  'HKLM\SOFTWARE\Policies\Microsoft\SQMClient\Windows|CEIPEnable|0x0'
-  'HKLM\SOFTWARE\Policies\Microsoft\Windows\AppCompat|AITEnable|0x0'
-  'HKLM\SOFTWARE\Policies\Microsoft\Windows\AppCompat|DisableUAR|0x1'
-  'HKLM\SOFTWARE\Microsoft\PolicyManager\default\WiFi\AllowWiFiHotSpotReporting|value|0x0'
-  'HKLM\SOFTWARE\Microsoft\PolicyManager\default\WiFi\AllowAutoConnectToWiFiSenseHotspots|value|0x0'
-  'HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\AdvertisingInfo|Enabled|0x0'
-  'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\DeliveryOptimization\Config|DODownloadMode|0x1'
-  'HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\DeliveryOptimization|SystemSettingsDownloadMode|0x3'
-)
+values=("${tvqm_standard_values[@]}")
 # Keys a 32-bit process would be redirected to without the native view.
 redirected=(
   'HKLM\SOFTWARE\Wow6432Node\Microsoft\PolicyManager\default\WiFi\AllowWiFiHotSpotReporting'
