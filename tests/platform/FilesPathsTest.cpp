@@ -160,6 +160,26 @@ TEST_F(FilesPathsTest, TheEnvironmentFillsItsTemplatesFirstNameWinning) {
   EXPECT_EQ(FoldersOf(table, "SYSDIR2"), Folders{"C:\\Windows\\system32"});
 }
 
+TEST_F(FilesPathsTest, UserAndComputerComeFromTheWideCallsAndTheirBuffers) {
+  // The ANSI calls would give "?" for a letter outside the code page and refuse a user name of
+  // more than 255 characters.
+  const struct {
+    std::string user, computer;
+    Folders users, computers;
+  } cases[] = {
+      {"\u0141ukasz", "PC-\u00c4\u00d6", {"\u0141ukasz"}, {"PC-\u00c4\u00d6"}},
+      {std::string(259, 'u'), std::string(15, 'c'), {std::string(259, 'u')}, {std::string(15, 'c')}},
+      {std::string(260, 'u'), std::string(16, 'c'), {"(no template)"}, {"(no template)"}},
+  };
+  for (const auto& c : cases) {
+    windows.accounts.userName = c.user;
+    windows.accounts.computerName = c.computer;
+    TPathTemplates table;
+    EXPECT_EQ(FoldersOf(table, "USER"), c.users) << c.user.size();
+    EXPECT_EQ(FoldersOf(table, "COMPUTER"), c.computers) << c.computer;
+  }
+}
+
 TEST_F(FilesPathsTest, FailedCallsLeaveTheirTemplatesOut) {
   windows.system.environmentBlockFails = true;
   windows.files.failures.Fail("GetTempPathW", 5);

@@ -702,4 +702,21 @@ bool Win32Accounts::QueryComputerName(std::string& name) {
   return true;
 }
 
+bool Win32Accounts::QueryUserNameW(std::string& name) {
+  wchar_t buffer[260];
+  DWORD size = 260;
+  if (!GetUserNameW(buffer, &size) || size == 0) return false;
+  // The count includes the terminating null character.
+  name = WideToUtf8(std::wstring_view(buffer, size - 1));
+  return true;
+}
+
+bool Win32Accounts::QueryComputerNameW(std::string& name) {
+  wchar_t buffer[16];
+  DWORD size = 16;
+  if (!GetComputerNameW(buffer, &size)) return false;
+  name = WideToUtf8(std::wstring_view(buffer, size));
+  return true;
+}
+
 }  // namespace os::win32
