@@ -147,9 +147,9 @@ TEST_F(ScheduledTaskImmunizationTest, AMissingFolderIsNeverCreatedAndItsTaskCoun
     EXPECT_EQ(library.CountCalls("ITaskFolder::CreateFolder"), 0u);
     EXPECT_TRUE(library.FindTask("", kCeipTasks[2].name)->definition.flags.at(os::TaskSettingFlag::Enabled));
     EXPECT_EQ(library.FindTask("", kCeipTasks[2].name)->registrations, 0);
-    EXPECT_EQ(library.FindTask(kCeipTasks[0].folder, kCeipTasks[0].name)->definition.flags.at(
-                  os::TaskSettingFlag::Enabled),
-              test10);
+    EXPECT_EQ(
+        library.FindTask(kCeipTasks[0].folder, kCeipTasks[0].name)->definition.flags.at(os::TaskSettingFlag::Enabled),
+        test10);
   }
 }
 

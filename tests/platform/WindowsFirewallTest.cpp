@@ -238,8 +238,12 @@ TEST_F(WindowsFirewallTest, SetChangesTheRulesOfTheNameInPlaceAndAddsOnlyWhenThe
 // A change that fails keeps every rule of the name, and a rule that was disabled stays disabled.
 TEST_F(WindowsFirewallTest, AFailedSetNeverRemovesTheLastRuleOfTheName) {
   const char* const calls[] = {
-      "INetFwRules::Add",          "INetFwRules::get__NewEnum",      "INetFwRule::get_Name",
-      "INetFwRule::put_Description", "INetFwRule::put_RemoteAddresses", "INetFwRule::put_Enabled",
+      "INetFwRules::Add",
+      "INetFwRules::get__NewEnum",
+      "INetFwRule::get_Name",
+      "INetFwRule::put_Description",
+      "INetFwRule::put_RemoteAddresses",
+      "INetFwRule::put_Enabled",
   };
   for (const int existing : {1, 2}) {
     for (const char* call : calls) {
