@@ -128,7 +128,7 @@ class FakeTaskScheduler : public os::ITaskSchedulerLibrary {
   std::string ErrorDescription(os::HResult code) override;
 
   // The objects' own use: records the call and answers an injected failure code, if any.
-  os::HResult Enter(const std::string& call, const std::string& subject = {});
+  std::optional<os::HResult> Enter(const std::string& call, const std::string& subject = {});
 };
 
 // The account and computer names. The ANSI calls see an ANSI code page that holds only ASCII:
@@ -141,9 +141,7 @@ class FakeAccounts : public os::IAccounts {
   bool computerNameFails = false;
 
   bool QueryUserName(std::string& name) override { return Answer(userNameFails, Ansi(userName), 255, name); }
-  bool QueryComputerName(std::string& name) override {
-    return Answer(computerNameFails, Ansi(computerName), 15, name);
-  }
+  bool QueryComputerName(std::string& name) override { return Answer(computerNameFails, Ansi(computerName), 15, name); }
   bool QueryUserNameW(std::string& name) override {
     return Answer(userNameFails, userName, 259, name, rtl::Utf8ToUtf16(userName).size());
   }
