@@ -10,11 +10,11 @@ namespace {
 
 const rtl::ResourceString rsdisplaytextstaskdefinition{"rsdisplaytextstaskdefinition", "Task: %0:s\\%1:s"};
 
-// A task object of its own for one check or change, pointed at the setting's task. Opening the
-// folder creates it when it is missing.
+// A task object of its own for one check or change, pointed at the setting's task. A missing
+// folder is not created (counting must not write): its task is then missing too.
 std::unique_ptr<TScheduledTask> OpenTask(const TScheduledTaskSetting& setting) {
   auto task = std::make_unique<TScheduledTask>();
-  task->SetFolder(setting.Folder);
+  task->OpenFolder(setting.Folder);
   task->TaskName = setting.Name;
   return task;
 }

@@ -87,20 +87,29 @@ std::shared_ptr<os::INetFwRules> TWindowsFirewall::Rules() {
   return Checked(FPolicy->get_Rules(rules), rules);
 }
 
+// A new rule gets the properties in the order of its table; a rule changed in place is enabled
+// last, so a write that fails never enables a half-changed rule.
+void TWindowsFirewall::WriteBlockRule(os::INetFwRule& rule, bool isNew, const std::vector<std::string>& Addresses,
+                                      const std::string& Name, const std::string& Grouping,
+                                      const std::string& Description) {
+  if (isNew) Check(rule.put_Name(Name));
+  Check(rule.put_Description(Description));
+  Check(rule.put_Profiles(os::fw::kProfile2All));
+  Check(rule.put_Action(os::fw::kActionBlock));
+  Check(rule.put_Direction(os::fw::kRuleDirectionOut));
+  if (isNew) Check(rule.put_Enabled(true));
+  Check(rule.put_InterfaceTypes("All"));
+  Check(rule.put_Grouping(Grouping));
+  Check(rule.put_RemoteAddresses(CommaText(Addresses)));
+  if (!isNew) Check(rule.put_Enabled(true));
+}
+
 std::shared_ptr<os::INetFwRule> TWindowsFirewall::NewBlockRule(const std::vector<std::string>& Addresses,
                                                                const std::string& Name, const std::string& Grouping,
                                                                const std::string& Description) {
   std::shared_ptr<os::INetFwRule> created;
   auto rule = Checked(os::FirewallLibrary().CreateRule(created), created);
-  Check(rule->put_Name(Name));
-  Check(rule->put_Description(Description));
-  Check(rule->put_Profiles(os::fw::kProfile2All));
-  Check(rule->put_Action(os::fw::kActionBlock));
-  Check(rule->put_Direction(os::fw::kRuleDirectionOut));
-  Check(rule->put_Enabled(true));
-  Check(rule->put_InterfaceTypes("All"));
-  Check(rule->put_Grouping(Grouping));
-  Check(rule->put_RemoteAddresses(CommaText(Addresses)));
+  WriteBlockRule(*rule, true, Addresses, Name, Grouping, Description);
   return rule;
 }
 
@@ -127,10 +136,23 @@ bool TWindowsFirewall::AddIPBlock(const std::vector<std::string>& Addresses, con
 bool TWindowsFirewall::SetIPBlock(const std::vector<std::string>& Addresses, const std::string& Name,
                                   const std::string& Grouping, const std::string& Description) {
   return Guarded("TWindowsFirewall.SetIPBlock", [&] {
-    const auto rule = NewBlockRule(Addresses, Name, Grouping, Description);
     const auto rules = Rules();
-    RemoveAll(*rules, Name);
-    Check(rules->Add(*rule));
+    if (!FindRule(*rules, Name)) {
+      Check(rules->Add(*NewBlockRule(Addresses, Name, Grouping, Description)));
+      return true;
+    }
+    std::vector<std::shared_ptr<os::INetFwRule>> all;
+    std::vector<std::shared_ptr<os::INetFwRule>> named;
+    Check(rules->Enumerate(all));
+    for (const auto& rule : all) {
+      std::string name;
+      Check(rule->get_Name(name));
+      if (name == Name) named.push_back(rule);
+    }
+    // Remove takes some rule of the name: once they all are the block rule, the one it leaves
+    // is right whichever that is.
+    for (const auto& rule : named) WriteBlockRule(*rule, false, Addresses, Name, Grouping, Description);
+    for (std::size_t i = 1; i < named.size(); ++i) Check(rules->Remove(Name));
     return true;
   });
 }

@@ -45,9 +45,9 @@ class TWindowsFirewall {
   // addresses; a rule of the same name that exists already stays, so each call adds one more.
   bool AddIPBlock(const std::vector<std::string>& Addresses, const std::string& Name, const std::string& Grouping,
                   const std::string& Description);
-  // Leaves exactly one rule of that name, the one AddIPBlock writes: the new rule is filled
-  // first, then every rule of the name is removed and the new one added. A rule that cannot
-  // be filled leaves the firewall as it was.
+  // Leaves exactly one rule of that name, with the properties AddIPBlock writes: the rules of
+  // the name are changed in place and all but one removed; a rule is added only when none
+  // bears the name. A failure never removes the last rule of the name.
   bool SetIPBlock(const std::vector<std::string>& Addresses, const std::string& Name, const std::string& Grouping,
                   const std::string& Description);
   // True when a rule of that name exists; Enabled tells whether it is enabled. Sends the
@@ -61,6 +61,8 @@ class TWindowsFirewall {
   std::shared_ptr<os::INetFwRule> NewBlockRule(const std::vector<std::string>& Addresses, const std::string& Name,
                                                const std::string& Grouping, const std::string& Description);
   void RemoveAll(os::INetFwRules& rules, const std::string& Name);
+  static void WriteBlockRule(os::INetFwRule& rule, bool isNew, const std::vector<std::string>& Addresses,
+                             const std::string& Name, const std::string& Grouping, const std::string& Description);
 
   std::shared_ptr<os::INetFwPolicy2> FPolicy;
 };

@@ -232,7 +232,8 @@ const TDataRec* TNSRegistry::FindNode(std::string_view path) const {
     const std::size_t slash = path.find('\\');
     const std::string_view head = path.substr(0, slash);
     node = node->FindChild(head, false);
-    if (node == nullptr || slash == std::string_view::npos) return node;
+    // A path ending in "\" names the node before the "\".
+    if (node == nullptr || slash == std::string_view::npos || slash + 1 == path.size()) return node;
     path.remove_prefix(slash + 1);
   }
 }

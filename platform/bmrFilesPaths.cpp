@@ -300,9 +300,9 @@ void TPathTemplates::AddUsingEnvironment() {
   }
 
   std::string name;
-  if (os::Accounts().QueryComputerName(name)) GetList("COMPUTER")->AddPath(name, psWinAPI);
+  if (os::Accounts().QueryComputerNameW(name)) GetList("COMPUTER")->AddPath(name, psWinAPI);
   name.clear();
-  if (os::Accounts().QueryUserName(name)) GetList("USER")->AddPath(name, psWinAPI);
+  if (os::Accounts().QueryUserNameW(name)) GetList("USER")->AddPath(name, psWinAPI);
 }
 
 void TPathTemplates::AddDerived() {

@@ -446,6 +446,14 @@ void TScheduledTask::SetFolder(const std::string& aPath) {
   FFolderTask = Checked(RootFolder->CreateFolder(aPath, std::nullopt, folder), folder);
 }
 
+void TScheduledTask::OpenFolder(const std::string& aPath) {
+  FolderName = aPath;
+  if (!TaskService || !RootFolder) return;
+  std::shared_ptr<os::ITaskFolder> folder;
+  if (!os::Succeeded(RootFolder->GetFolder(aPath, folder))) folder.reset();
+  FFolderTask = std::move(folder);
+}
+
 bool TScheduledTask::TaskExists() {
   switch (ApiVersion) {
     case 2:

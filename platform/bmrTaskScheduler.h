@@ -282,6 +282,10 @@ class TScheduledTask {
   // Opens or creates the folder (relative to the root, "\"-separated) where Task Scheduler 2.0
   // is connected; a failure to create it raises ETaskSchedulerError.
   void SetFolder(const std::string& aPath);
+  // Opens the folder as SetFolder does but never creates it: where Task Scheduler 2.0 is
+  // connected and the folder cannot be opened, FFolderTask is left empty, so no task is found
+  // in it and nothing is registered there.
+  void OpenFolder(const std::string& aPath);
   bool TaskExists();
   TScheduledTaskActionExecution* AddExecutionAction(const std::string& aPath, const std::string& aId,
                                                     const std::string& aArguments,

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/os/Seams.h"
 
@@ -45,10 +46,11 @@ inline constexpr const char* kRuleProgId = "HNetCfg.FWRule";
 
 }  // namespace fw
 
-// INetFwRule: the nine properties a block rule is written with, and its enabled state.
+// INetFwRule: the nine properties a block rule is written with, its name and its enabled state.
 class INetFwRule {
  public:
   virtual ~INetFwRule() = default;
+  virtual HResult get_Name(std::string& name) = 0;
   virtual HResult put_Name(const std::string& name) = 0;
   virtual HResult put_Description(const std::string& description) = 0;
   virtual HResult put_Profiles(std::int32_t profiles) = 0;
@@ -71,6 +73,8 @@ class INetFwRules {
   virtual HResult Remove(const std::string& name) = 0;
   // One rule of that name.
   virtual HResult Item(const std::string& name, std::shared_ptr<INetFwRule>& rule) = 0;
+  // Every rule, in the collection's order: get__NewEnum and its IEnumVARIANT to the end.
+  virtual HResult Enumerate(std::vector<std::shared_ptr<INetFwRule>>& rules) = 0;
 };
 
 // INetFwPolicy2.

@@ -105,6 +105,22 @@ TEST_F(IPImmunizationTest, AFailedChangeShowsInTheNextCountAndSendsNoMessage) {
                                               "TWindowsFirewall.BlockExists"}));
 }
 
+TEST_F(IPImmunizationTest, ApplyEnablesADisabledRuleInPlaceAndAFailureLeavesIt) {
+  windows.firewall.AddRule({.name = "TTestIPImmunization", .enabled = false, .remoteAddresses = "192.0.2.10"});
+  windows.firewall.failures.Fail("INetFwRule::put_Enabled", os::fw::kEAccessDenied, "", 1);
+  immunizer.Immunize();
+  ASSERT_EQ(Rules().size(), 1u);
+  EXPECT_FALSE(Rules()[0].enabled);
+  EXPECT_EQ(immunizer.GetImmunizedCount(), 0);
+
+  windows.firewall.failures.Fail("INetFwRules::Add", os::fw::kEAccessDenied);
+  immunizer.Immunize();
+  ASSERT_EQ(Rules().size(), 1u);
+  EXPECT_EQ(Rules()[0].remoteAddresses, "192.0.2.10,198.51.100.7");
+  EXPECT_EQ(immunizer.GetImmunizedCount(), 2);
+  EXPECT_TRUE(messages.empty());
+}
+
 TEST_F(IPImmunizationTest, AFirewallThatCannotBeReachedRaisesToTheCaller) {
   windows.firewall.failures.Fail("CoCreateInstance", os::fw::kEClassNotRegistered, "FwPolicy2");
   EXPECT_THROW(immunizer.GetImmunizedCount(), EOleSysError);

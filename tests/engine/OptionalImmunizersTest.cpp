@@ -159,10 +159,13 @@ TEST_F(OptionalImmunizersTest, OfficeTaskClassesListTheirTasksAndCountMissingOne
     const auto immunizer = Create(c.className);
     EXPECT_EQ(immunizer->GetDetailsText(), std::string("Task: Microsoft\\Office\\") + c.first +
                                                "\r\nTask: Microsoft\\Office\\" + c.second);
-    // A system without Office: both count as applied, and the lookup leaves the folder.
+    // A system without Office: both count as applied, and no folder is made for them.
     EXPECT_EQ(immunizer->GetCount(), 2);
     EXPECT_EQ(immunizer->GetImmunizedCount(), 2);
-    EXPECT_NE(fresh.taskScheduler.FindFolder("Microsoft\\Office"), nullptr);
+    immunizer->Immunize();
+    immunizer->Remove();
+    EXPECT_EQ(fresh.taskScheduler.FindFolder("Microsoft\\Office"), nullptr);
+    EXPECT_EQ(fresh.taskScheduler.FindFolder("Microsoft"), nullptr);
 
     fakes::FakeDefinitionData enabled;
     fresh.taskScheduler.AddTask("Microsoft\\Office", c.first, enabled);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -105,11 +106,51 @@ TEST_F(ScheduledTaskImmunizationTest, CountsDisabledMissingAndUnreadableTasksAsA
   EXPECT_EQ(immunizer.GetCount(), 5);
   EXPECT_EQ(immunizer.GetImmunizedCount(), 3);
 
-  // Counting only reads; the lookup leaves the missing task's folder behind.
+  // Counting only reads: the missing task's folder stays missing.
   EXPECT_EQ(Registrations(), 0u);
   EXPECT_EQ(scheduler.FindTask(kCeipTasks[2].folder, kCeipTasks[2].name), nullptr);
-  EXPECT_NE(scheduler.FindFolder("Microsoft\\Windows\\Autochk"), nullptr);
+  EXPECT_EQ(scheduler.FindFolder("Microsoft\\Windows\\Autochk"), nullptr);
   EXPECT_TRUE(messages.empty());
+}
+
+// Counting, applying and undoing write nothing for a task whose folder is missing: no folder
+// is made, and a task of the same name elsewhere (here in the root folder) is not taken for it.
+TEST_F(ScheduledTaskImmunizationTest, AMissingFolderIsNeverCreatedAndItsTaskCountsAsApplied) {
+  for (const bool test10 : {false, true}) {
+    SCOPED_TRACE(test10 ? "test10" : "Task Scheduler 2.0");
+    fakes::FakeWindows machine;
+    if (test10) machine.process.SetCommandLine({"/test10"});
+    auto& library = machine.taskScheduler;
+    library.AddTask(kCeipTasks[0].folder, kCeipTasks[0].name, SystemTask(true, "a.exe"));
+    library.AddTask("", kCeipTasks[2].name, SystemTask(true, "root.exe"));
+    std::function<void(const fakes::FakeFolderData&, const std::string&, std::vector<std::string>&)> walk =
+        [&](const fakes::FakeFolderData& folder, const std::string& path, std::vector<std::string>& paths) {
+          for (const auto& child : folder.folders) {
+            paths.push_back(path + "\\" + child->name);
+            walk(*child, paths.back(), paths);
+          }
+        };
+    auto folders = [&] {
+      std::vector<std::string> paths;
+      walk(library.root, "", paths);
+      return paths;
+    };
+    const std::vector<std::string> before = folders();
+    TWindowsCEIPScheduledTaskImmunization ceip;
+
+    EXPECT_EQ(ceip.GetImmunizedCount(), test10 ? 5 : 4);  // no 1.0 jobs at all
+    ceip.Immunize();
+    ceip.Remove();
+    ceip.Immunize();
+
+    EXPECT_EQ(folders(), before);
+    EXPECT_EQ(library.CountCalls("ITaskFolder::CreateFolder"), 0u);
+    EXPECT_TRUE(library.FindTask("", kCeipTasks[2].name)->definition.flags.at(os::TaskSettingFlag::Enabled));
+    EXPECT_EQ(library.FindTask("", kCeipTasks[2].name)->registrations, 0);
+    EXPECT_EQ(
+        library.FindTask(kCeipTasks[0].folder, kCeipTasks[0].name)->definition.flags.at(os::TaskSettingFlag::Enabled),
+        test10);
+  }
 }
 
 TEST_F(ScheduledTaskImmunizationTest, ApplyAndUndoChangeOnlyTheEnabledStateOfTasksThatNeedIt) {

@@ -258,6 +258,9 @@ TEST_F(ServiceDetailsTest, SolveLibraryResolvesOnlyWellFormedReferences) {
       {"@%SystemRoot%\\system32\\diagtrack.dll,0", ""},
       // String numbers have 16 bits; 68537 would be read as 3001.
       {"@%SystemRoot%\\system32\\diagtrack.dll,-68537", ""},
+      // Numbers beyond the 32-bit range are refused, also where 64 bits would wrap to 3001.
+      {"@%SystemRoot%\\system32\\diagtrack.dll,4294970297", ""},
+      {"@%SystemRoot%\\system32\\diagtrack.dll,-18446744073709554617", ""},
       {"@%SystemRoot%\\system32\\missing.dll,-3001", ""},
   };
   for (const auto& [text, expected] : cases) {

@@ -12,6 +12,9 @@ class FakeNetFwRule final : public os::INetFwRule {
       : firewall_(firewall), rule_(std::move(rule)) {}
   const FakeFirewallRule& Data() const { return *rule_; }
 
+  os::HResult get_Name(std::string& name) override {
+    return Put("get_Name", [&] { name = rule_->name; });
+  }
   os::HResult put_Name(const std::string& name) override {
     return Put("put_Name", [&] { rule_->name = name; });
   }
@@ -85,6 +88,12 @@ class FakeNetFwRules final : public os::INetFwRules {
     const auto it = First(name);
     if (it == firewall_.rules.end()) return os::fw::kERuleNotFound;
     rule = std::make_shared<FakeNetFwRule>(firewall_, *it);
+    return os::fw::kSOk;
+  }
+  os::HResult Enumerate(std::vector<std::shared_ptr<os::INetFwRule>>& rules) override {
+    rules.clear();
+    if (auto code = firewall_.Enter("INetFwRules::get__NewEnum", "")) return *code;
+    for (const auto& data : firewall_.rules) rules.push_back(std::make_shared<FakeNetFwRule>(firewall_, data));
     return os::fw::kSOk;
   }
 

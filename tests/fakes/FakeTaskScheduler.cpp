@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "tests/fakes/FakeCalls.h"
+
 namespace fakes {
 
 namespace {
@@ -60,149 +62,136 @@ std::shared_ptr<T> As(const std::shared_ptr<Self>& self) {
   return std::shared_ptr<T>(self, static_cast<T*>(self.get()));
 }
 
-class FakePrincipal : public os::IPrincipal {
+// What every object of a definition shares: the library that records its calls, and the
+// definition it reads and writes. An object says only which call reads or writes what.
+class FakeDefinitionPart {
  public:
-  FakePrincipal(FakeTaskScheduler& owner, Definition data) : owner_(owner), data_(std::move(data)) {}
-  os::HResult get_UserId(std::string& user) override {
-    if (auto hr = owner_.Enter("IPrincipal::get_UserId")) return hr;
-    user = data_->userId;
-    return os::kSOk;
+  FakeDefinitionPart(FakeTaskScheduler& owner, Definition data) : owner_(owner), data_(std::move(data)) {}
+
+ protected:
+  template <class Action>
+  os::HResult Answer(const std::string& call, const std::string& subject, Action action) {
+    return fakes::Answer(owner_, call, subject, action);
   }
-  os::HResult put_UserId(const std::string& user) override {
-    if (auto hr = owner_.Enter("IPrincipal::put_UserId", user)) return hr;
-    data_->userId = user;
-    return os::kSOk;
-  }
-  os::HResult get_GroupId(std::string& group) override {
-    if (auto hr = owner_.Enter("IPrincipal::get_GroupId")) return hr;
-    group = data_->groupId;
-    return os::kSOk;
-  }
-  os::HResult get_LogonType(std::int32_t& logonType) override {
-    if (auto hr = owner_.Enter("IPrincipal::get_LogonType")) return hr;
-    logonType = data_->logonType;
-    return os::kSOk;
-  }
-  os::HResult put_LogonType(std::int32_t logonType) override {
-    if (auto hr = owner_.Enter("IPrincipal::put_LogonType", std::to_string(logonType))) return hr;
-    data_->logonType = logonType;
-    return os::kSOk;
+  // A call that gives another object of the same definition.
+  template <class Object, class Seam, class... Args>
+  os::HResult Make(const std::string& call, const std::string& subject, std::shared_ptr<Seam>& out, Args... args) {
+    return Answer(call, subject, [&] { out = std::make_shared<Object>(owner_, data_, args...); });
   }
 
- private:
   FakeTaskScheduler& owner_;
   Definition data_;
 };
 
-class FakeIdleSettings : public os::IIdleSettings {
+// A trigger or an action: an entry of one of the definition's lists, which answers
+// QueryInterface for the kind interface of its own type only.
+template <class Self, class ItemData, std::vector<ItemData> FakeDefinitionData::*kList>
+class FakeItem : protected FakeDefinitionPart, public std::enable_shared_from_this<Self> {
  public:
-  FakeIdleSettings(FakeTaskScheduler& owner, Definition data) : owner_(owner), data_(std::move(data)) {}
-  os::HResult put_IdleDuration(const std::string& duration) override {
-    if (auto hr = owner_.Enter("IIdleSettings::put_IdleDuration", duration)) return hr;
-    data_->idleDuration = duration;
-    return os::kSOk;
-  }
-  os::HResult put_WaitTimeout(const std::string& timeout) override {
-    if (auto hr = owner_.Enter("IIdleSettings::put_WaitTimeout", timeout)) return hr;
-    data_->waitTimeout = timeout;
-    return os::kSOk;
-  }
-  os::HResult get_StopOnIdleEnd(bool& value) override {
-    if (auto hr = owner_.Enter("IIdleSettings::get_StopOnIdleEnd")) return hr;
-    value = data_->stopOnIdleEnd;
-    return os::kSOk;
-  }
-  os::HResult put_StopOnIdleEnd(bool value) override {
-    if (auto hr = owner_.Enter("IIdleSettings::put_StopOnIdleEnd")) return hr;
-    data_->stopOnIdleEnd = value;
-    return os::kSOk;
-  }
-  os::HResult get_RestartOnIdle(bool& value) override {
-    if (auto hr = owner_.Enter("IIdleSettings::get_RestartOnIdle")) return hr;
-    value = data_->restartOnIdle;
-    return os::kSOk;
-  }
-  os::HResult put_RestartOnIdle(bool value) override {
-    if (auto hr = owner_.Enter("IIdleSettings::put_RestartOnIdle")) return hr;
-    data_->restartOnIdle = value;
+  FakeItem(FakeTaskScheduler& owner, Definition data, std::size_t index)
+      : FakeDefinitionPart(owner, std::move(data)), index_(index) {}
+
+ protected:
+  ItemData& Data() { return ((*data_).*kList)[index_]; }
+  template <class Kind>
+  os::HResult Query(std::shared_ptr<Kind>& kind, std::int32_t type) {
+    kind.reset();
+    if (Data().type != type) return os::kENoInterface;
+    kind = As<Kind>(this->shared_from_this());
     return os::kSOk;
   }
 
- private:
-  FakeTaskScheduler& owner_;
-  Definition data_;
-};
-
-class FakeSettings : public os::ITaskSettings {
- public:
-  FakeSettings(FakeTaskScheduler& owner, Definition data) : owner_(owner), data_(std::move(data)) {}
-  os::HResult Get(os::TaskSettingFlag flag, bool& value) override {
-    if (auto hr = owner_.Enter("ITaskSettings::get", os::TaskSettingFlagName(flag))) return hr;
-    value = data_->flags[flag];
-    return os::kSOk;
-  }
-  os::HResult Put(os::TaskSettingFlag flag, bool value) override {
-    if (auto hr = owner_.Enter("ITaskSettings::put", os::TaskSettingFlagName(flag))) return hr;
-    data_->flags[flag] = value;
-    return os::kSOk;
-  }
-  os::HResult get_IdleSettings(std::shared_ptr<os::IIdleSettings>& idle) override {
-    if (auto hr = owner_.Enter("ITaskSettings::get_IdleSettings")) return hr;
-    idle = std::make_shared<FakeIdleSettings>(owner_, data_);
-    return os::kSOk;
-  }
-
- private:
-  FakeTaskScheduler& owner_;
-  Definition data_;
-};
-
-class FakeRegistrationInfo : public os::IRegistrationInfo {
- public:
-  FakeRegistrationInfo(FakeTaskScheduler& owner, Definition data) : owner_(owner), data_(std::move(data)) {}
-  os::HResult Get(os::RegistrationInfoField field, std::string& value) override {
-    if (auto hr = owner_.Enter("IRegistrationInfo::get", os::RegistrationInfoFieldName(field))) return hr;
-    value = data_->info[field];
-    return os::kSOk;
-  }
-  os::HResult Put(os::RegistrationInfoField field, const std::string& value) override {
-    if (auto hr = owner_.Enter("IRegistrationInfo::put", os::RegistrationInfoFieldName(field))) return hr;
-    data_->info[field] = value;
-    return os::kSOk;
-  }
-
- private:
-  FakeTaskScheduler& owner_;
-  Definition data_;
-};
-
-class FakeRepetition : public os::IRepetitionPattern {
- public:
-  FakeRepetition(FakeTaskScheduler& owner, Definition data, std::size_t index)
-      : owner_(owner), data_(std::move(data)), index_(index) {}
-  os::HResult put_Duration(const std::string& duration) override {
-    if (auto hr = owner_.Enter("IRepetitionPattern::put_Duration", duration)) return hr;
-    data_->triggers[index_].repetitionDuration = duration;
-    return os::kSOk;
-  }
-  os::HResult put_Interval(const std::string& interval) override {
-    if (auto hr = owner_.Enter("IRepetitionPattern::put_Interval", interval)) return hr;
-    data_->triggers[index_].repetitionInterval = interval;
-    return os::kSOk;
-  }
-  os::HResult put_StopAtDurationEnd(bool stop) override {
-    if (auto hr = owner_.Enter("IRepetitionPattern::put_StopAtDurationEnd")) return hr;
-    data_->triggers[index_].repetitionStopAtDurationEnd = stop;
-    return os::kSOk;
-  }
-
- private:
-  FakeTaskScheduler& owner_;
-  Definition data_;
   std::size_t index_;
 };
 
-// One trigger; it answers QueryInterface for the kind interface of its own type only.
+class FakePrincipal : public os::IPrincipal, FakeDefinitionPart {
+ public:
+  using FakeDefinitionPart::FakeDefinitionPart;
+  os::HResult get_UserId(std::string& user) override {
+    return Answer("IPrincipal::get_UserId", {}, [&] { user = data_->userId; });
+  }
+  os::HResult put_UserId(const std::string& user) override {
+    return Answer("IPrincipal::put_UserId", user, [&] { data_->userId = user; });
+  }
+  os::HResult get_GroupId(std::string& group) override {
+    return Answer("IPrincipal::get_GroupId", {}, [&] { group = data_->groupId; });
+  }
+  os::HResult get_LogonType(std::int32_t& logonType) override {
+    return Answer("IPrincipal::get_LogonType", {}, [&] { logonType = data_->logonType; });
+  }
+  os::HResult put_LogonType(std::int32_t logonType) override {
+    return Answer("IPrincipal::put_LogonType", std::to_string(logonType), [&] { data_->logonType = logonType; });
+  }
+};
+
+class FakeIdleSettings : public os::IIdleSettings, FakeDefinitionPart {
+ public:
+  using FakeDefinitionPart::FakeDefinitionPart;
+  os::HResult put_IdleDuration(const std::string& duration) override {
+    return Answer("IIdleSettings::put_IdleDuration", duration, [&] { data_->idleDuration = duration; });
+  }
+  os::HResult put_WaitTimeout(const std::string& timeout) override {
+    return Answer("IIdleSettings::put_WaitTimeout", timeout, [&] { data_->waitTimeout = timeout; });
+  }
+  os::HResult get_StopOnIdleEnd(bool& value) override {
+    return Answer("IIdleSettings::get_StopOnIdleEnd", {}, [&] { value = data_->stopOnIdleEnd; });
+  }
+  os::HResult put_StopOnIdleEnd(bool value) override {
+    return Answer("IIdleSettings::put_StopOnIdleEnd", {}, [&] { data_->stopOnIdleEnd = value; });
+  }
+  os::HResult get_RestartOnIdle(bool& value) override {
+    return Answer("IIdleSettings::get_RestartOnIdle", {}, [&] { value = data_->restartOnIdle; });
+  }
+  os::HResult put_RestartOnIdle(bool value) override {
+    return Answer("IIdleSettings::put_RestartOnIdle", {}, [&] { data_->restartOnIdle = value; });
+  }
+};
+
+class FakeSettings : public os::ITaskSettings, FakeDefinitionPart {
+ public:
+  using FakeDefinitionPart::FakeDefinitionPart;
+  os::HResult Get(os::TaskSettingFlag flag, bool& value) override {
+    return Answer("ITaskSettings::get", os::TaskSettingFlagName(flag), [&] { value = data_->flags[flag]; });
+  }
+  os::HResult Put(os::TaskSettingFlag flag, bool value) override {
+    return Answer("ITaskSettings::put", os::TaskSettingFlagName(flag), [&] { data_->flags[flag] = value; });
+  }
+  os::HResult get_IdleSettings(std::shared_ptr<os::IIdleSettings>& idle) override {
+    return Make<FakeIdleSettings>("ITaskSettings::get_IdleSettings", {}, idle);
+  }
+};
+
+class FakeRegistrationInfo : public os::IRegistrationInfo, FakeDefinitionPart {
+ public:
+  using FakeDefinitionPart::FakeDefinitionPart;
+  os::HResult Get(os::RegistrationInfoField field, std::string& value) override {
+    return Answer("IRegistrationInfo::get", os::RegistrationInfoFieldName(field), [&] { value = data_->info[field]; });
+  }
+  os::HResult Put(os::RegistrationInfoField field, const std::string& value) override {
+    return Answer("IRegistrationInfo::put", os::RegistrationInfoFieldName(field), [&] { data_->info[field] = value; });
+  }
+};
+
+class FakeRepetition : public os::IRepetitionPattern, FakeDefinitionPart {
+ public:
+  FakeRepetition(FakeTaskScheduler& owner, Definition data, std::size_t index)
+      : FakeDefinitionPart(owner, std::move(data)), index_(index) {}
+  os::HResult put_Duration(const std::string& duration) override {
+    return Answer("IRepetitionPattern::put_Duration", duration, [&] { Data().repetitionDuration = duration; });
+  }
+  os::HResult put_Interval(const std::string& interval) override {
+    return Answer("IRepetitionPattern::put_Interval", interval, [&] { Data().repetitionInterval = interval; });
+  }
+  os::HResult put_StopAtDurationEnd(bool stop) override {
+    return Answer("IRepetitionPattern::put_StopAtDurationEnd", {}, [&] { Data().repetitionStopAtDurationEnd = stop; });
+  }
+
+ private:
+  FakeTriggerData& Data() { return data_->triggers[index_]; }
+
+  std::size_t index_;
+};
+
 class FakeTrigger : public os::ITrigger,
                     public os::ILogonTrigger,
                     public os::IBootTrigger,
@@ -210,47 +199,30 @@ class FakeTrigger : public os::ITrigger,
                     public os::IWeeklyTrigger,
                     public os::IMonthlyTrigger,
                     public os::IMonthlyDOWTrigger,
-                    public std::enable_shared_from_this<FakeTrigger> {
+                    public FakeItem<FakeTrigger, FakeTriggerData, &FakeDefinitionData::triggers> {
  public:
-  FakeTrigger(FakeTaskScheduler& owner, Definition data, std::size_t index)
-      : owner_(owner), data_(std::move(data)), index_(index) {}
-
-  FakeTriggerData& Data() { return data_->triggers[index_]; }
+  using FakeItem::FakeItem;
 
   os::HResult get_Type(std::int32_t& type) override {
-    if (auto hr = owner_.Enter("ITrigger::get_Type", Data().id)) return hr;
-    type = Data().type;
-    return os::kSOk;
+    return Answer("ITrigger::get_Type", Data().id, [&] { type = Data().type; });
   }
   os::HResult get_Id(std::string& id) override {
-    if (auto hr = owner_.Enter("ITrigger::get_Id", Data().id)) return hr;
-    id = Data().id;
-    return os::kSOk;
+    return Answer("ITrigger::get_Id", Data().id, [&] { id = Data().id; });
   }
   os::HResult put_Id(const std::string& id) override {
-    if (auto hr = owner_.Enter("ITrigger::put_Id", id)) return hr;
-    Data().id = id;
-    return os::kSOk;
+    return Answer("ITrigger::put_Id", id, [&] { Data().id = id; });
   }
   os::HResult put_Enabled(bool enabled) override {
-    if (auto hr = owner_.Enter("ITrigger::put_Enabled", Data().id)) return hr;
-    Data().enabled = enabled;
-    return os::kSOk;
+    return Answer("ITrigger::put_Enabled", Data().id, [&] { Data().enabled = enabled; });
   }
   os::HResult put_StartBoundary(const std::string& start) override {
-    if (auto hr = owner_.Enter("ITrigger::put_StartBoundary", start)) return hr;
-    Data().startBoundary = start;
-    return os::kSOk;
+    return Answer("ITrigger::put_StartBoundary", start, [&] { Data().startBoundary = start; });
   }
   os::HResult put_EndBoundary(const std::string& end) override {
-    if (auto hr = owner_.Enter("ITrigger::put_EndBoundary", end)) return hr;
-    Data().endBoundary = end;
-    return os::kSOk;
+    return Answer("ITrigger::put_EndBoundary", end, [&] { Data().endBoundary = end; });
   }
   os::HResult get_Repetition(std::shared_ptr<os::IRepetitionPattern>& pattern) override {
-    if (auto hr = owner_.Enter("ITrigger::get_Repetition", Data().id)) return hr;
-    pattern = std::make_shared<FakeRepetition>(owner_, data_, index_);
-    return os::kSOk;
+    return Make<FakeRepetition>("ITrigger::get_Repetition", Data().id, pattern, index_);
   }
   os::HResult QueryInterface(std::shared_ptr<os::ILogonTrigger>& kind) override {
     return Query(kind, os::kTaskTriggerLogon);
@@ -273,84 +245,46 @@ class FakeTrigger : public os::ITrigger,
 
   // The kind properties (put_Delay, put_DaysOfWeek and put_MonthsOfYear serve two kinds each).
   os::HResult put_Delay(const std::string& delay) override {
-    if (auto hr = owner_.Enter("ITrigger::put_Delay", delay)) return hr;
-    Data().delay = delay;
-    return os::kSOk;
+    return Answer("ITrigger::put_Delay", delay, [&] { Data().delay = delay; });
   }
   os::HResult put_DaysInterval(std::int16_t days) override {
-    if (auto hr = owner_.Enter("ITrigger::put_DaysInterval")) return hr;
-    Data().daysInterval = days;
-    return os::kSOk;
+    return Answer("ITrigger::put_DaysInterval", {}, [&] { Data().daysInterval = days; });
   }
   os::HResult put_DaysOfWeek(std::int16_t days) override {
-    if (auto hr = owner_.Enter("ITrigger::put_DaysOfWeek")) return hr;
-    Data().daysOfWeek = days;
-    return os::kSOk;
+    return Answer("ITrigger::put_DaysOfWeek", {}, [&] { Data().daysOfWeek = days; });
   }
   os::HResult put_WeeksInterval(std::int16_t weeks) override {
-    if (auto hr = owner_.Enter("ITrigger::put_WeeksInterval")) return hr;
-    Data().weeksInterval = weeks;
-    return os::kSOk;
+    return Answer("ITrigger::put_WeeksInterval", {}, [&] { Data().weeksInterval = weeks; });
   }
   os::HResult put_DaysOfMonth(std::int32_t days) override {
-    if (auto hr = owner_.Enter("ITrigger::put_DaysOfMonth")) return hr;
-    Data().daysOfMonth = days;
-    return os::kSOk;
+    return Answer("ITrigger::put_DaysOfMonth", {}, [&] { Data().daysOfMonth = days; });
   }
   os::HResult put_MonthsOfYear(std::int16_t months) override {
-    if (auto hr = owner_.Enter("ITrigger::put_MonthsOfYear")) return hr;
-    Data().monthsOfYear = months;
-    return os::kSOk;
+    return Answer("ITrigger::put_MonthsOfYear", {}, [&] { Data().monthsOfYear = months; });
   }
   os::HResult put_RunOnLastDayOfMonth(bool last) override {
-    if (auto hr = owner_.Enter("ITrigger::put_RunOnLastDayOfMonth")) return hr;
-    Data().runOnLastDayOfMonth = last;
-    return os::kSOk;
+    return Answer("ITrigger::put_RunOnLastDayOfMonth", {}, [&] { Data().runOnLastDayOfMonth = last; });
   }
   os::HResult put_WeeksOfMonth(std::int16_t weeks) override {
-    if (auto hr = owner_.Enter("ITrigger::put_WeeksOfMonth")) return hr;
-    Data().weeksOfMonth = weeks;
-    return os::kSOk;
+    return Answer("ITrigger::put_WeeksOfMonth", {}, [&] { Data().weeksOfMonth = weeks; });
   }
   os::HResult put_RunOnLastWeekOfMonth(bool last) override {
-    if (auto hr = owner_.Enter("ITrigger::put_RunOnLastWeekOfMonth")) return hr;
-    Data().runOnLastWeekOfMonth = last;
-    return os::kSOk;
+    return Answer("ITrigger::put_RunOnLastWeekOfMonth", {}, [&] { Data().runOnLastWeekOfMonth = last; });
   }
-
- private:
-  template <class Kind>
-  os::HResult Query(std::shared_ptr<Kind>& kind, std::int32_t type) {
-    kind.reset();
-    if (Data().type != type) return os::kENoInterface;
-    kind = As<Kind>(shared_from_this());
-    return os::kSOk;
-  }
-
-  FakeTaskScheduler& owner_;
-  Definition data_;
-  std::size_t index_;
 };
 
 class FakeAction : public os::IAction,
                    public os::IExecAction,
                    public os::IShowMessageAction,
-                   public std::enable_shared_from_this<FakeAction> {
+                   public FakeItem<FakeAction, FakeActionData, &FakeDefinitionData::actions> {
  public:
-  FakeAction(FakeTaskScheduler& owner, Definition data, std::size_t index)
-      : owner_(owner), data_(std::move(data)), index_(index) {}
-
-  FakeActionData& Data() { return data_->actions[index_]; }
+  using FakeItem::FakeItem;
 
   os::HResult get_Id(std::string& id) override {
-    if (auto hr = owner_.Enter("IAction::get_Id", Data().id)) return hr;
-    id = Data().id;
-    return os::kSOk;
+    return Answer("IAction::get_Id", Data().id, [&] { id = Data().id; });
   }
   os::HResult put_Id(const std::string& id) override {
-    if (auto hr = owner_.Enter("IAction::put_Id", id)) return hr;
-    Data().id = id;
-    return os::kSOk;
+    return Answer("IAction::put_Id", id, [&] { Data().id = id; });
   }
   os::HResult QueryInterface(std::shared_ptr<os::IExecAction>& kind) override {
     return Query(kind, os::kTaskActionExec);
@@ -359,145 +293,83 @@ class FakeAction : public os::IAction,
     return Query(kind, os::kTaskActionShowMessage);
   }
   os::HResult get_Path(std::string& path) override {
-    if (auto hr = owner_.Enter("IExecAction::get_Path")) return hr;
-    path = Data().path;
-    return os::kSOk;
+    return Answer("IExecAction::get_Path", {}, [&] { path = Data().path; });
   }
   os::HResult put_Path(const std::string& path) override {
-    if (auto hr = owner_.Enter("IExecAction::put_Path", path)) return hr;
-    Data().path = path;
-    return os::kSOk;
+    return Answer("IExecAction::put_Path", path, [&] { Data().path = path; });
   }
   os::HResult get_Arguments(std::string& arguments) override {
-    if (auto hr = owner_.Enter("IExecAction::get_Arguments")) return hr;
-    arguments = Data().arguments;
-    return os::kSOk;
+    return Answer("IExecAction::get_Arguments", {}, [&] { arguments = Data().arguments; });
   }
   os::HResult put_Arguments(const std::string& arguments) override {
-    if (auto hr = owner_.Enter("IExecAction::put_Arguments", arguments)) return hr;
-    Data().arguments = arguments;
-    return os::kSOk;
+    return Answer("IExecAction::put_Arguments", arguments, [&] { Data().arguments = arguments; });
   }
   os::HResult put_WorkingDirectory(const std::string& directory) override {
-    if (auto hr = owner_.Enter("IExecAction::put_WorkingDirectory", directory)) return hr;
-    Data().workingDirectory = directory;
-    return os::kSOk;
+    return Answer("IExecAction::put_WorkingDirectory", directory, [&] { Data().workingDirectory = directory; });
   }
   os::HResult put_Title(const std::string& title) override {
-    if (auto hr = owner_.Enter("IShowMessageAction::put_Title", title)) return hr;
-    Data().title = title;
-    return os::kSOk;
+    return Answer("IShowMessageAction::put_Title", title, [&] { Data().title = title; });
   }
   os::HResult put_MessageBody(const std::string& body) override {
-    if (auto hr = owner_.Enter("IShowMessageAction::put_MessageBody", body)) return hr;
-    Data().messageBody = body;
-    return os::kSOk;
+    return Answer("IShowMessageAction::put_MessageBody", body, [&] { Data().messageBody = body; });
   }
-
- private:
-  template <class Kind>
-  os::HResult Query(std::shared_ptr<Kind>& kind, std::int32_t type) {
-    kind.reset();
-    if (Data().type != type) return os::kENoInterface;
-    kind = As<Kind>(shared_from_this());
-    return os::kSOk;
-  }
-
-  FakeTaskScheduler& owner_;
-  Definition data_;
-  std::size_t index_;
 };
 
-class FakeTriggerCollection : public os::ITriggerCollection {
+// The triggers or the actions of a definition: counted, read by index (from 1), made by kind.
+template <class Seam, class ItemSeam, class Item, class ItemData, std::vector<ItemData> FakeDefinitionData::*kList>
+class FakeCollection : public Seam, FakeDefinitionPart {
  public:
-  FakeTriggerCollection(FakeTaskScheduler& owner, Definition data) : owner_(owner), data_(std::move(data)) {}
+  FakeCollection(FakeTaskScheduler& owner, Definition data, std::string name)
+      : FakeDefinitionPart(owner, std::move(data)), name_(std::move(name)) {}
+
   os::HResult get_Count(std::int32_t& count) override {
-    if (auto hr = owner_.Enter("ITriggerCollection::get_Count")) return hr;
-    count = static_cast<std::int32_t>(data_->triggers.size());
+    return Answer(name_ + "::get_Count", {}, [&] { count = static_cast<std::int32_t>(Items().size()); });
+  }
+  os::HResult get_Item(std::int32_t index, std::shared_ptr<ItemSeam>& item) override {
+    if (auto code = owner_.Enter(name_ + "::get_Item", std::to_string(index))) return *code;
+    if (index < 1 || index > static_cast<std::int32_t>(Items().size())) return os::kEInvalidArg;
+    item = std::make_shared<Item>(owner_, data_, static_cast<std::size_t>(index - 1));
     return os::kSOk;
   }
-  os::HResult get_Item(std::int32_t index, std::shared_ptr<os::ITrigger>& trigger) override {
-    if (auto hr = owner_.Enter("ITriggerCollection::get_Item", std::to_string(index))) return hr;
-    if (index < 1 || index > static_cast<std::int32_t>(data_->triggers.size())) return os::kEInvalidArg;
-    trigger = std::make_shared<FakeTrigger>(owner_, data_, static_cast<std::size_t>(index - 1));
-    return os::kSOk;
-  }
-  os::HResult Create(std::int32_t type, std::shared_ptr<os::ITrigger>& trigger) override {
-    if (auto hr = owner_.Enter("ITriggerCollection::Create", std::to_string(type))) return hr;
-    FakeTriggerData item;
-    item.type = type;
-    data_->triggers.push_back(item);
-    trigger = std::make_shared<FakeTrigger>(owner_, data_, data_->triggers.size() - 1);
-    return os::kSOk;
+  os::HResult Create(std::int32_t type, std::shared_ptr<ItemSeam>& item) override {
+    return Answer(name_ + "::Create", std::to_string(type), [&] {
+      ItemData added;
+      added.type = type;
+      Items().push_back(added);
+      item = std::make_shared<Item>(owner_, data_, Items().size() - 1);
+    });
   }
 
  private:
-  FakeTaskScheduler& owner_;
-  Definition data_;
+  std::vector<ItemData>& Items() { return (*data_).*kList; }
+
+  std::string name_;
 };
+using FakeTriggerCollection =
+    FakeCollection<os::ITriggerCollection, os::ITrigger, FakeTrigger, FakeTriggerData, &FakeDefinitionData::triggers>;
+using FakeActionCollection =
+    FakeCollection<os::IActionCollection, os::IAction, FakeAction, FakeActionData, &FakeDefinitionData::actions>;
 
-class FakeActionCollection : public os::IActionCollection {
+class FakeDefinition : public os::ITaskDefinition, FakeDefinitionPart {
  public:
-  FakeActionCollection(FakeTaskScheduler& owner, Definition data) : owner_(owner), data_(std::move(data)) {}
-  os::HResult get_Count(std::int32_t& count) override {
-    if (auto hr = owner_.Enter("IActionCollection::get_Count")) return hr;
-    count = static_cast<std::int32_t>(data_->actions.size());
-    return os::kSOk;
-  }
-  os::HResult get_Item(std::int32_t index, std::shared_ptr<os::IAction>& action) override {
-    if (auto hr = owner_.Enter("IActionCollection::get_Item", std::to_string(index))) return hr;
-    if (index < 1 || index > static_cast<std::int32_t>(data_->actions.size())) return os::kEInvalidArg;
-    action = std::make_shared<FakeAction>(owner_, data_, static_cast<std::size_t>(index - 1));
-    return os::kSOk;
-  }
-  os::HResult Create(std::int32_t type, std::shared_ptr<os::IAction>& action) override {
-    if (auto hr = owner_.Enter("IActionCollection::Create", std::to_string(type))) return hr;
-    FakeActionData item;
-    item.type = type;
-    data_->actions.push_back(item);
-    action = std::make_shared<FakeAction>(owner_, data_, data_->actions.size() - 1);
-    return os::kSOk;
-  }
-
- private:
-  FakeTaskScheduler& owner_;
-  Definition data_;
-};
-
-class FakeDefinition : public os::ITaskDefinition {
- public:
-  FakeDefinition(FakeTaskScheduler& owner, Definition data) : owner_(owner), data_(std::move(data)) {}
+  using FakeDefinitionPart::FakeDefinitionPart;
   const FakeDefinitionData& Data() const { return *data_; }
 
   os::HResult get_Principal(std::shared_ptr<os::IPrincipal>& principal) override {
-    if (auto hr = owner_.Enter("ITaskDefinition::get_Principal")) return hr;
-    principal = std::make_shared<FakePrincipal>(owner_, data_);
-    return os::kSOk;
+    return Make<FakePrincipal>("ITaskDefinition::get_Principal", {}, principal);
   }
   os::HResult get_Settings(std::shared_ptr<os::ITaskSettings>& settings) override {
-    if (auto hr = owner_.Enter("ITaskDefinition::get_Settings")) return hr;
-    settings = std::make_shared<FakeSettings>(owner_, data_);
-    return os::kSOk;
+    return Make<FakeSettings>("ITaskDefinition::get_Settings", {}, settings);
   }
   os::HResult get_RegistrationInfo(std::shared_ptr<os::IRegistrationInfo>& info) override {
-    if (auto hr = owner_.Enter("ITaskDefinition::get_RegistrationInfo")) return hr;
-    info = std::make_shared<FakeRegistrationInfo>(owner_, data_);
-    return os::kSOk;
+    return Make<FakeRegistrationInfo>("ITaskDefinition::get_RegistrationInfo", {}, info);
   }
   os::HResult get_Triggers(std::shared_ptr<os::ITriggerCollection>& triggers) override {
-    if (auto hr = owner_.Enter("ITaskDefinition::get_Triggers")) return hr;
-    triggers = std::make_shared<FakeTriggerCollection>(owner_, data_);
-    return os::kSOk;
+    return Make<FakeTriggerCollection>("ITaskDefinition::get_Triggers", {}, triggers, "ITriggerCollection");
   }
   os::HResult get_Actions(std::shared_ptr<os::IActionCollection>& actions) override {
-    if (auto hr = owner_.Enter("ITaskDefinition::get_Actions")) return hr;
-    actions = std::make_shared<FakeActionCollection>(owner_, data_);
-    return os::kSOk;
+    return Make<FakeActionCollection>("ITaskDefinition::get_Actions", {}, actions, "IActionCollection");
   }
-
- private:
-  FakeTaskScheduler& owner_;
-  Definition data_;
 };
 
 class FakeRegisteredTask : public os::IRegisteredTask {
@@ -506,19 +378,17 @@ class FakeRegisteredTask : public os::IRegisteredTask {
       : owner_(owner), folder_(std::move(folder)), name_(std::move(name)) {}
 
   os::HResult get_Name(std::string& name) override {
-    if (auto hr = owner_.Enter("IRegisteredTask::get_Name", name_)) return hr;
-    name = name_;
-    return os::kSOk;
+    return Answer(owner_, "IRegisteredTask::get_Name", name_, [&] { name = name_; });
   }
   os::HResult get_Enabled(bool& enabled) override {
-    if (auto hr = owner_.Enter("IRegisteredTask::get_Enabled", name_)) return hr;
+    if (auto code = owner_.Enter("IRegisteredTask::get_Enabled", name_)) return *code;
     auto* task = Find();
     if (task == nullptr) return os::kEFileNotFound;
     enabled = task->definition.flags[os::TaskSettingFlag::Enabled];
     return os::kSOk;
   }
   os::HResult get_Definition(std::shared_ptr<os::ITaskDefinition>& definition) override {
-    if (auto hr = owner_.Enter("IRegisteredTask::get_Definition", name_)) return hr;
+    if (auto code = owner_.Enter("IRegisteredTask::get_Definition", name_)) return *code;
     auto* task = Find();
     if (task == nullptr) return os::kEFileNotFound;
     definition = std::make_shared<FakeDefinition>(owner_, std::make_shared<FakeDefinitionData>(task->definition));
@@ -541,13 +411,11 @@ class FakeFolder : public os::ITaskFolder {
   FakeFolder(FakeTaskScheduler& owner, std::vector<std::string> parts) : owner_(owner), parts_(std::move(parts)) {}
 
   os::HResult get_Path(std::string& path) override {
-    if (auto hr = owner_.Enter("ITaskFolder::get_Path", JoinPath(parts_))) return hr;
-    path = JoinPath(parts_);
-    return os::kSOk;
+    return Answer(owner_, "ITaskFolder::get_Path", JoinPath(parts_), [&] { path = JoinPath(parts_); });
   }
   os::HResult GetFolder(const std::string& path, std::shared_ptr<os::ITaskFolder>& folder) override {
     const auto parts = Resolve(parts_, path);
-    if (auto hr = owner_.Enter("ITaskFolder::GetFolder", JoinPath(parts))) return hr;
+    if (auto code = owner_.Enter("ITaskFolder::GetFolder", JoinPath(parts))) return *code;
     if (Walk(owner_.root, parts) == nullptr) return os::kEFileNotFound;
     folder = std::make_shared<FakeFolder>(owner_, parts);
     return os::kSOk;
@@ -555,7 +423,7 @@ class FakeFolder : public os::ITaskFolder {
   os::HResult CreateFolder(const std::string& path, const os::OptionalText& /*sddl*/,
                            std::shared_ptr<os::ITaskFolder>& folder) override {
     const auto parts = Resolve(parts_, path);
-    if (auto hr = owner_.Enter("ITaskFolder::CreateFolder", JoinPath(parts))) return hr;
+    if (auto code = owner_.Enter("ITaskFolder::CreateFolder", JoinPath(parts))) return *code;
     if (Walk(owner_.root, parts) != nullptr) return os::kEAlreadyExists;
     owner_.MakeFolder(JoinPath(parts));
     folder = std::make_shared<FakeFolder>(owner_, parts);
@@ -563,7 +431,7 @@ class FakeFolder : public os::ITaskFolder {
   }
   os::HResult DeleteFolder(const std::string& path, std::int32_t /*flags*/) override {
     auto parts = Resolve(parts_, path);
-    if (auto hr = owner_.Enter("ITaskFolder::DeleteFolder", JoinPath(parts))) return hr;
+    if (auto code = owner_.Enter("ITaskFolder::DeleteFolder", JoinPath(parts))) return *code;
     FakeFolderData* folder = Walk(owner_.root, parts);
     if (folder == nullptr || parts.empty()) return os::kEFileNotFound;
     if (!folder->folders.empty() || !folder->tasks.empty()) return static_cast<os::HResult>(0x80070091);
@@ -575,7 +443,7 @@ class FakeFolder : public os::ITaskFolder {
     return os::kSOk;
   }
   os::HResult GetTask(const std::string& path, std::shared_ptr<os::IRegisteredTask>& task) override {
-    if (auto hr = owner_.Enter("ITaskFolder::GetTask", path)) return hr;
+    if (auto code = owner_.Enter("ITaskFolder::GetTask", path)) return *code;
     FakeFolderData* folder = Walk(owner_.root, parts_);
     FakeRegisteredTaskData* data = folder == nullptr ? nullptr : folder->Task(path);
     if (data == nullptr) return os::kEFileNotFound;
@@ -583,7 +451,7 @@ class FakeFolder : public os::ITaskFolder {
     return os::kSOk;
   }
   os::HResult DeleteTask(const std::string& name, std::int32_t /*flags*/) override {
-    if (auto hr = owner_.Enter("ITaskFolder::DeleteTask", name)) return hr;
+    if (auto code = owner_.Enter("ITaskFolder::DeleteTask", name)) return *code;
     FakeFolderData* folder = Walk(owner_.root, parts_);
     if (folder == nullptr || folder->Task(name) == nullptr) return os::kEFileNotFound;
     auto& tasks = folder->tasks;
@@ -594,7 +462,7 @@ class FakeFolder : public os::ITaskFolder {
                                      const os::OptionalText& userId, const os::OptionalText& password,
                                      std::int32_t logonType, const os::OptionalText& /*sddl*/,
                                      std::shared_ptr<os::IRegisteredTask>& task) override {
-    if (auto hr = owner_.Enter("ITaskFolder::RegisterTaskDefinition", path)) return hr;
+    if (auto code = owner_.Enter("ITaskFolder::RegisterTaskDefinition", path)) return *code;
     FakeFolderData* folder = Walk(owner_.root, parts_);
     if (folder == nullptr) return os::kEFileNotFound;
     auto* fake = dynamic_cast<FakeDefinition*>(&definition);
@@ -632,14 +500,14 @@ class FakeService : public os::ITaskService {
 
   os::HResult Connect(const std::string& server, const std::string& user, const std::string& domain,
                       const std::string& password) override {
-    if (auto hr = owner_.Enter("ITaskService::Connect", server + "|" + user + "|" + domain + "|" + password)) {
-      return hr;
+    if (auto code = owner_.Enter("ITaskService::Connect", server + "|" + user + "|" + domain + "|" + password)) {
+      return *code;
     }
     connected_ = true;
     return os::kSOk;
   }
   os::HResult GetFolder(const std::string& path, std::shared_ptr<os::ITaskFolder>& folder) override {
-    if (auto hr = owner_.Enter("ITaskService::GetFolder", path)) return hr;
+    if (auto code = owner_.Enter("ITaskService::GetFolder", path)) return *code;
     if (!connected_) return kNotConnected;
     const auto parts = Resolve({}, path);
     if (Walk(owner_.root, parts) == nullptr) return os::kEFileNotFound;
@@ -647,7 +515,7 @@ class FakeService : public os::ITaskService {
     return os::kSOk;
   }
   os::HResult NewTask(std::int32_t flags, std::shared_ptr<os::ITaskDefinition>& definition) override {
-    if (auto hr = owner_.Enter("ITaskService::NewTask", std::to_string(flags))) return hr;
+    if (auto code = owner_.Enter("ITaskService::NewTask", std::to_string(flags))) return *code;
     if (!connected_) return kNotConnected;
     definition = std::make_shared<FakeDefinition>(owner_, std::make_shared<FakeDefinitionData>());
     return os::kSOk;
@@ -725,7 +593,7 @@ std::size_t FakeTaskScheduler::CountCalls(const std::string& prefix) const {
 }
 
 os::HResult FakeTaskScheduler::CreateInstance(std::shared_ptr<os::ITaskService>& service) {
-  if (auto hr = Enter("CoCreateInstance", "TaskScheduler")) return hr;
+  if (auto code = Enter("CoCreateInstance", "TaskScheduler")) return *code;
   if (!os::Succeeded(createResult)) return createResult;
   service = std::make_shared<FakeService>(*this);
   return os::kSOk;
@@ -736,10 +604,10 @@ std::string FakeTaskScheduler::ErrorDescription(os::HResult code) {
   return it == descriptions.end() ? std::string() : it->second;
 }
 
-os::HResult FakeTaskScheduler::Enter(const std::string& call, const std::string& subject) {
+std::optional<os::HResult> FakeTaskScheduler::Enter(const std::string& call, const std::string& subject) {
   calls.push_back(subject.empty() ? call : call + " " + subject);
-  auto code = failures.Check(call, subject);
-  return code ? static_cast<os::HResult>(*code) : os::kSOk;
+  if (auto code = failures.Check(call, subject)) return static_cast<os::HResult>(*code);
+  return std::nullopt;
 }
 
 }  // namespace fakes

@@ -15,6 +15,7 @@
 
 #include "platform/os/Accounts.h"
 #include "platform/os/TaskScheduler.h"
+#include "platform/rtlUnicode.h"
 #include "tests/fakes/FailureInjector.h"
 
 namespace fakes {
@@ -127,10 +128,11 @@ class FakeTaskScheduler : public os::ITaskSchedulerLibrary {
   std::string ErrorDescription(os::HResult code) override;
 
   // The objects' own use: records the call and answers an injected failure code, if any.
-  os::HResult Enter(const std::string& call, const std::string& subject = {});
+  std::optional<os::HResult> Enter(const std::string& call, const std::string& subject = {});
 };
 
-// The account and computer names.
+// The account and computer names. The ANSI calls see an ANSI code page that holds only ASCII:
+// every other character comes back as "?", as Windows gives a character its code page lacks.
 class FakeAccounts : public os::IAccounts {
  public:
   std::string userName = "Tester";
@@ -138,14 +140,29 @@ class FakeAccounts : public os::IAccounts {
   bool userNameFails = false;
   bool computerNameFails = false;
 
-  bool QueryUserName(std::string& name) override {
-    if (userNameFails || userName.size() > 255) return false;
-    name = userName;
-    return true;
+  bool QueryUserName(std::string& name) override { return Answer(userNameFails, Ansi(userName), 255, name); }
+  bool QueryComputerName(std::string& name) override { return Answer(computerNameFails, Ansi(computerName), 15, name); }
+  bool QueryUserNameW(std::string& name) override {
+    return Answer(userNameFails, userName, 259, name, rtl::Utf8ToUtf16(userName).size());
   }
-  bool QueryComputerName(std::string& name) override {
-    if (computerNameFails || computerName.size() > 15) return false;
-    name = computerName;
+  bool QueryComputerNameW(std::string& name) override {
+    return Answer(computerNameFails, computerName, 15, name, rtl::Utf8ToUtf16(computerName).size());
+  }
+
+ private:
+  static std::string Ansi(const std::string& text) {
+    std::string ansi;
+    for (const char16_t unit : rtl::Utf8ToUtf16(text)) {
+      if (unit >= 0xDC00 && unit <= 0xDFFF) continue;  // the second half of a pair
+      ansi += unit < 0x80 ? static_cast<char>(unit) : '?';
+    }
+    return ansi;
+  }
+  // A name longer than the buffer leaves room for fails the call, as the system's does.
+  static bool Answer(bool fails, const std::string& value, std::size_t room, std::string& name,
+                     std::optional<std::size_t> length = std::nullopt) {
+    if (fails || length.value_or(value.size()) > room) return false;
+    name = value;
     return true;
   }
 };

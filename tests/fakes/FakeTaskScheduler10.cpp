@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "tests/fakes/FakeCalls.h"
+
 namespace fakes {
 
 namespace {
@@ -26,10 +28,27 @@ std::string JobName(const std::string& name) {
   return name;
 }
 
-class FakeTaskTrigger10 final : public os::ITaskTrigger10 {
+// What the objects of one job share: the library that records their calls, and the job they
+// read and write; each call names the job. An object says only what each call does.
+class FakeJobPart {
+ public:
+  FakeJobPart(FakeTaskScheduler10Library& library, std::shared_ptr<FakeJob10> job)
+      : library_(library), job_(std::move(job)) {}
+
+ protected:
+  template <class Action>
+  std::int32_t Answer(const char* call, Action action) {
+    return fakes::Answer(library_, call, job_->name, action);
+  }
+
+  FakeTaskScheduler10Library& library_;
+  std::shared_ptr<FakeJob10> job_;
+};
+
+class FakeTaskTrigger10 final : public os::ITaskTrigger10, FakeJobPart {
  public:
   FakeTaskTrigger10(FakeTaskScheduler10Library& library, std::shared_ptr<FakeJob10> job, std::size_t index)
-      : library_(library), job_(std::move(job)), index_(index) {}
+      : FakeJobPart(library, std::move(job)), index_(index) {}
 
   std::int32_t SetTrigger(const os::TaskTrigger10& trigger) override {
     if (auto code = library_.Enter("ITaskTrigger::SetTrigger", job_->name)) return *code;
@@ -46,44 +65,37 @@ class FakeTaskTrigger10 final : public os::ITaskTrigger10 {
   }
 
  private:
-  FakeTaskScheduler10Library& library_;
-  std::shared_ptr<FakeJob10> job_;
   std::size_t index_;
 };
 
-class FakePersistFile10 final : public os::IPersistFile10 {
+class FakePersistFile10 final : public os::IPersistFile10, FakeJobPart {
  public:
-  FakePersistFile10(FakeTaskScheduler10Library& library, std::shared_ptr<FakeJob10> job)
-      : library_(library), job_(std::move(job)) {}
+  using FakeJobPart::FakeJobPart;
 
   std::int32_t Save() override {
-    if (auto code = library_.Enter("IPersistFile::Save", job_->name)) return *code;
-    if (FakeJob10* saved = library_.FindJob(job_->name)) {
-      *saved = *job_;
-    } else {
-      library_.jobs.push_back(*job_);
-    }
-    return os::ts10::kSOk;
+    return Answer("IPersistFile::Save", [&] {
+      if (FakeJob10* saved = library_.FindJob(job_->name)) {
+        *saved = *job_;
+      } else {
+        library_.jobs.push_back(*job_);
+      }
+    });
   }
-
- private:
-  FakeTaskScheduler10Library& library_;
-  std::shared_ptr<FakeJob10> job_;
 };
 
-class FakeTask10 final : public os::ITask10 {
+class FakeTask10 final : public os::ITask10, FakeJobPart {
  public:
   FakeTask10(FakeTaskScheduler10Library& library, FakeJob10 job)
-      : library_(library), job_(std::make_shared<FakeJob10>(std::move(job))) {}
+      : FakeJobPart(library, std::make_shared<FakeJob10>(std::move(job))) {}
 
   std::int32_t SetFlags(std::uint32_t flags) override {
-    return Set("ITask::SetFlags", [&] { job_->flags = flags; });
+    return Answer("ITask::SetFlags", [&] { job_->flags = flags; });
   }
   std::int32_t GetFlags(std::uint32_t& flags) override {
-    return Set("ITask::GetFlags", [&] { flags = job_->flags; });
+    return Answer("ITask::GetFlags", [&] { flags = job_->flags; });
   }
   std::int32_t SetAccountInformation(const std::string& account, const std::optional<std::string>& password) override {
-    return Set("ITask::SetAccountInformation", [&] {
+    return Answer("ITask::SetAccountInformation", [&] {
       job_->account = account;
       job_->password = password;
     });
@@ -95,57 +107,57 @@ class FakeTask10 final : public os::ITask10 {
     return os::ts10::kSOk;
   }
   std::int32_t SetIdleWait(std::uint16_t idleMinutes, std::uint16_t deadlineMinutes) override {
-    return Set("ITask::SetIdleWait", [&] {
+    return Answer("ITask::SetIdleWait", [&] {
       job_->idleMinutes = idleMinutes;
       job_->deadlineMinutes = deadlineMinutes;
     });
   }
   std::int32_t GetIdleWait(std::uint16_t& idleMinutes, std::uint16_t& deadlineMinutes) override {
-    return Set("ITask::GetIdleWait", [&] {
+    return Answer("ITask::GetIdleWait", [&] {
       idleMinutes = job_->idleMinutes;
       deadlineMinutes = job_->deadlineMinutes;
     });
   }
   std::int32_t SetCreator(const std::string& creator) override {
-    return Set("ITask::SetCreator", [&] { job_->creator = creator; });
+    return Answer("ITask::SetCreator", [&] { job_->creator = creator; });
   }
   std::int32_t GetCreator(std::string& creator) override {
-    return Set("ITask::GetCreator", [&] { creator = job_->creator; });
+    return Answer("ITask::GetCreator", [&] { creator = job_->creator; });
   }
   std::int32_t SetComment(const std::string& comment) override {
-    return Set("ITask::SetComment", [&] { job_->comment = comment; });
+    return Answer("ITask::SetComment", [&] { job_->comment = comment; });
   }
   std::int32_t GetComment(std::string& comment) override {
-    return Set("ITask::GetComment", [&] { comment = job_->comment; });
+    return Answer("ITask::GetComment", [&] { comment = job_->comment; });
   }
   std::int32_t SetApplicationName(const std::string& applicationName) override {
-    return Set("ITask::SetApplicationName", [&] { job_->applicationName = applicationName; });
+    return Answer("ITask::SetApplicationName", [&] { job_->applicationName = applicationName; });
   }
   std::int32_t GetApplicationName(std::string& applicationName) override {
-    return Set("ITask::GetApplicationName", [&] { applicationName = job_->applicationName; });
+    return Answer("ITask::GetApplicationName", [&] { applicationName = job_->applicationName; });
   }
   std::int32_t SetParameters(const std::string& parameters) override {
-    return Set("ITask::SetParameters", [&] { job_->parameters = parameters; });
+    return Answer("ITask::SetParameters", [&] { job_->parameters = parameters; });
   }
   std::int32_t GetParameters(std::string& parameters) override {
-    return Set("ITask::GetParameters", [&] { parameters = job_->parameters; });
+    return Answer("ITask::GetParameters", [&] { parameters = job_->parameters; });
   }
   std::int32_t SetWorkingDirectory(const std::string& workingDirectory) override {
-    return Set("ITask::SetWorkingDirectory", [&] { job_->workingDirectory = workingDirectory; });
+    return Answer("ITask::SetWorkingDirectory", [&] { job_->workingDirectory = workingDirectory; });
   }
   std::int32_t GetWorkingDirectory(std::string& workingDirectory) override {
-    return Set("ITask::GetWorkingDirectory", [&] { workingDirectory = job_->workingDirectory; });
+    return Answer("ITask::GetWorkingDirectory", [&] { workingDirectory = job_->workingDirectory; });
   }
   std::int32_t CreateTrigger(std::uint16_t& newIndex, std::shared_ptr<os::ITaskTrigger10>& trigger) override {
     trigger = nullptr;
-    if (auto code = library_.Enter("ITask::CreateTrigger", job_->name)) return *code;
-    // A new trigger is a once trigger at no date until SetTrigger fills it.
-    os::TaskTrigger10 record{};
-    record.cbTriggerSize = os::ts10::kTriggerSize;
-    job_->triggers.push_back(record);
-    newIndex = static_cast<std::uint16_t>(job_->triggers.size() - 1);
-    trigger = std::make_shared<FakeTaskTrigger10>(library_, job_, newIndex);
-    return os::ts10::kSOk;
+    return Answer("ITask::CreateTrigger", [&] {
+      // A new trigger is a once trigger at no date until SetTrigger fills it.
+      os::TaskTrigger10 record{};
+      record.cbTriggerSize = os::ts10::kTriggerSize;
+      job_->triggers.push_back(record);
+      newIndex = static_cast<std::uint16_t>(job_->triggers.size() - 1);
+      trigger = std::make_shared<FakeTaskTrigger10>(library_, job_, newIndex);
+    });
   }
   std::int32_t DeleteTrigger(std::uint16_t index) override {
     if (auto code = library_.Enter("ITask::DeleteTrigger", job_->name)) return *code;
@@ -154,7 +166,7 @@ class FakeTask10 final : public os::ITask10 {
     return os::ts10::kSOk;
   }
   std::int32_t GetTriggerCount(std::uint16_t& count) override {
-    return Set("ITask::GetTriggerCount", [&] { count = static_cast<std::uint16_t>(job_->triggers.size()); });
+    return Answer("ITask::GetTriggerCount", [&] { count = static_cast<std::uint16_t>(job_->triggers.size()); });
   }
   std::int32_t GetTrigger(std::uint16_t index, std::shared_ptr<os::ITaskTrigger10>& trigger) override {
     trigger = nullptr;
@@ -165,21 +177,9 @@ class FakeTask10 final : public os::ITask10 {
   }
   std::int32_t QueryPersistFile(std::shared_ptr<os::IPersistFile10>& persistFile) override {
     persistFile = nullptr;
-    if (auto code = library_.Enter("ITask::QueryInterface(IPersistFile)", job_->name)) return *code;
-    persistFile = std::make_shared<FakePersistFile10>(library_, job_);
-    return os::ts10::kSOk;
+    return Answer("ITask::QueryInterface(IPersistFile)",
+                  [&] { persistFile = std::make_shared<FakePersistFile10>(library_, job_); });
   }
-
- private:
-  template <class Action>
-  std::int32_t Set(const char* call, Action action) {
-    if (auto code = library_.Enter(call, job_->name)) return *code;
-    action();
-    return os::ts10::kSOk;
-  }
-
-  FakeTaskScheduler10Library& library_;
-  std::shared_ptr<FakeJob10> job_;
 };
 
 class FakeEnumWorkItems10 final : public os::IEnumWorkItems10 {

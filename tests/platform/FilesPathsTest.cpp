@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -160,6 +161,26 @@ TEST_F(FilesPathsTest, TheEnvironmentFillsItsTemplatesFirstNameWinning) {
   EXPECT_EQ(FoldersOf(table, "SYSDIR2"), Folders{"C:\\Windows\\system32"});
 }
 
+TEST_F(FilesPathsTest, UserAndComputerComeFromTheWideCallsAndTheirBuffers) {
+  // The ANSI calls would give "?" for a letter outside the code page and refuse a user name of
+  // more than 255 characters.
+  const struct {
+    std::string user, computer;
+    Folders users, computers;
+  } cases[] = {
+      {"\u0141ukasz", "PC-\u00c4\u00d6", {"\u0141ukasz"}, {"PC-\u00c4\u00d6"}},
+      {std::string(259, 'u'), std::string(15, 'c'), {std::string(259, 'u')}, {std::string(15, 'c')}},
+      {std::string(260, 'u'), std::string(16, 'c'), {"(no template)"}, {"(no template)"}},
+  };
+  for (const auto& c : cases) {
+    windows.accounts.userName = c.user;
+    windows.accounts.computerName = c.computer;
+    TPathTemplates table;
+    EXPECT_EQ(FoldersOf(table, "USER"), c.users) << c.user.size();
+    EXPECT_EQ(FoldersOf(table, "COMPUTER"), c.computers) << c.computer;
+  }
+}
+
 TEST_F(FilesPathsTest, FailedCallsLeaveTheirTemplatesOut) {
   windows.system.environmentBlockFails = true;
   windows.files.failures.Fail("GetTempPathW", 5);
@@ -259,6 +280,100 @@ TEST_F(FilesPathsTest, MozillaProfilesOfEveryApplicationDataFolderAreMerged) {
   EXPECT_EQ(FoldersOf(table, "MOZILLAPROFILE"),
             (Folders{roaming + "\\Mozilla\\Firefox\\Profiles\\abc.default", "D:\\Work", "E:\\old"}));
   EXPECT_EQ(table.Find("MOZILLAPROFILE")->GetItem(0)->Sources, PathSourceBit(psCopy));
+}
+
+// The configuration rows in their order: template name, shell folder number, code.
+const struct {
+  const char* name;
+  std::int32_t csidl;
+  const char* code;
+} kPathRows[] = {
+    {"FIXEDDRIVES", -1, "AA"},
+    {"SYSDRIVE", -1, "AB"},
+    {"WINDIR", 36, "AC"},
+    {"WINDIR2", -1, "AD"},
+    {"SYSDIR", 37, "AE"},
+    {"SYSDIR2", -1, "AF"},
+    {"FONTS", 20, "AG"},
+    {"CONTROLS", 3, "AH"},
+    {"SYSCPLDIR", -1, "AI"},
+    {"PATH", -1, "AJ"},
+    {"PROGRAMFILES", 38, "AK"},
+    {"COMMONPROGRAMFILES", 43, "AL"},
+    {"PROFILES", 62, "AM"},
+    {"PROFILE", 40, "AN"},
+    {"APPDATA", 26, "AO"},
+    {"QUICKLAUNCH", -1, "AP"},
+    {"ADESKTOP", 0, "AQ"},
+    {"DESKTOP", 16, "AR"},
+    {"FAVORITES", 6, "AS"},
+    {"LOCALSETTINGS", -1, "AT"},
+    {"LOCALAPPDATA", 28, "AU"},
+    {"PERSONAL", 5, "AV"},
+    {"MYDOCUMENTS", 12, "AW"},
+    {"MYMUSIC", 13, "AX"},
+    {"MYVIDEO", 14, "AY"},
+    {"NETHOOD", 19, "AZ"},
+    {"PRINTHOOD", 27, "BA"},
+    {"RECENT", 8, "BB"},
+    {"SENDTO", 9, "BC"},
+    {"STARTMENU", 11, "BD"},
+    {"PROGRAMS", 2, "BE"},
+    {"ALTSTARTUP", 29, "BF"},
+    {"STARTUP", 7, "BG"},
+    {"TEMPLATES", 21, "BH"},
+    {"COMMONAPPDATA", 35, "BI"},
+    {"COMMONQUICKLAUNCH", -1, "BJ"},
+    {"COMMONDESKTOP", 25, "BK"},
+    {"COMMONDOCUMENTS", 46, "BL"},
+    {"COMMONDOCUMENTS", 46, "BM"},
+    {"COMMONMUSIC", 53, "BN"},
+    {"COMMONVIDEO", 55, "BO"},
+    {"COMMONFAVORITES", 31, "BP"},
+    {"COMMONSTARTMENU", 22, "BQ"},
+    {"COMMONPROGRAMS", 23, "BR"},
+    {"COMMONALTSTARTUP", 30, "BS"},
+    {"COMMONSTARTUP", 24, "BT"},
+    {"COMMONTEMPLATES", 45, "BU"},
+    {"TEMP", -1, "BV"},
+    {"MOZILLAPROFILE", -1, "BW"},
+};
+
+// Each shell folder gets a path of its own number, so every template shows the number its row
+// looks up; the lookups run in row order, for the current user and then the default user.
+TEST_F(FilesPathsTest, EachRowFillsItsTemplateFromItsShellFolderInRowOrder) {
+  ASSERT_EQ(std::size(kPathRows), PathSolveConfig.size());
+  windows.shell.folders.clear();
+  std::vector<std::string> lookups;
+  for (const os::UserToken token : {os::kCurrentUserToken, os::kDefaultUserToken}) {
+    for (const auto& row : kPathRows) {
+      if (row.csidl < 0) continue;
+      if (token == os::kCurrentUserToken) windows.shell.SetFolder(token, row.csidl, "S:\\" + std::to_string(row.csidl));
+      lookups.push_back("SHGetFolderLocation csidl " + std::to_string(row.csidl) + " token " + std::to_string(token));
+    }
+  }
+  TPathTemplates table;
+
+  std::vector<std::string> made;
+  for (const auto& call : windows.shell.calls) {
+    if (call.rfind("SHGetFolderLocation ", 0) == 0) made.push_back(call);
+  }
+  EXPECT_EQ(made, lookups);
+  for (const auto& row : kPathRows) {
+    SCOPED_TRACE(row.name);
+    // A name that stands in two rows takes the later row's code.
+    const char* code = row.code;
+    for (const auto& other : kPathRows) {
+      if (std::string(other.name) == row.name) code = other.code;
+    }
+    EXPECT_EQ(table.GetList(row.name)->Code, code);
+    if (row.csidl >= 0) {
+      const TPathList* list = table.Find(row.name);
+      ASSERT_NE(list, nullptr);
+      ASSERT_GT(list->Count(), 0u);
+      EXPECT_EQ(list->GetItem(0)->Path, "S:\\" + std::to_string(row.csidl));
+    }
+  }
 }
 
 TEST(FilesPathsConfigTest, CodesFollowTheRowOrderAndTheLastRowOfANameWins) {

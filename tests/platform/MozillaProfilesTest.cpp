@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -98,12 +99,36 @@ TEST(MozillaProfilesTest, IniKeysAndNumbersReadAsTheRuntimeReadsThem) {
   EXPECT_EQ(ini.ReadString("B", "missing", "default"), "default");
 }
 
+// The profile files in the order they are probed: product number, file type (0 a binary
+// registry file, 1 a "profiles.ini"), path below the base folder.
+const TMozillaProfileSpecification kProfileFiles[] = {
+    {2, 1, "Mozilla\\Firefox\\profiles.ini"},
+    {0, 0, "Beonex\\registry.dat"},
+    {1, 0, "Firebird\\registry.dat"},
+    {1, 0, "Phoenix\\registry.dat"},
+    {3, 1, "Flock\\Browser\\profiles.ini"},
+    {4, 1, "K-Meleon\\profiles.ini"},
+    {4, 0, "K-Meleon\\registry.dat"},
+    {5, 1, "altimit-dev\\lolifox\\profiles.ini"},
+    {5, 1, "kyobu-senbi\\lolifox\\profiles.ini"},
+    {6, 0, "Mozilla\\registry.dat"},
+    {6, 1, "Mozilla\\SeaMonkey\\profiles.ini"},
+    {8, 0, "nsreg.dat"},
+    {7, 1, "Netscape\\Navigator\\profiles.ini"},
+    {12, 1, "Postbox\\profiles.ini"},
+    {13, 1, "Songbird2\\profiles.ini"},
+    {11, 1, "Thunderbird\\profiles.ini"},
+    {9, 1, "Moonchild Productions\\Pale Moon\\profiles.ini"},
+    {10, 1, "Wyzo\\Data\\profiles.ini"},
+};
+const char* const kSubFolders[] = {"", "Local\\", "Roaming\\"};
+
 TEST(MozillaProfilesTest, EveryRowIsProbedUnderEverySubFolderInOrder) {
   fakes::FakeWindows windows;
   // One profile file per row and sub-folder, each naming its own folder.
   Profiles expected;
-  for (const auto& row : MozillaProfileSpecifications) {
-    for (const char* sub : MozillaProfileSubFolders) {
+  for (const auto& row : kProfileFiles) {
+    for (const char* sub : kSubFolders) {
       const std::string file = kBase + "\\" + sub + row.RelativePath;
       const std::string folder = "P:\\" + std::string(sub) + row.RelativePath;
       if (row.FileType == 1) {
@@ -124,6 +149,12 @@ TEST(MozillaProfilesTest, EveryRowIsProbedUnderEverySubFolderInOrder) {
     if (call.rfind("GetFileAttributesW ", 0) == 0) tested.insert(call);
   }
   EXPECT_EQ(tested.size(), 54u);
+
+  // The product numbers other than 8 change nothing that can be seen; they stand as listed.
+  ASSERT_EQ(MozillaProfileSpecifications.size(), std::size(kProfileFiles));
+  for (std::size_t i = 0; i < std::size(kProfileFiles); ++i) {
+    EXPECT_EQ(MozillaProfileSpecifications[i].Kind, kProfileFiles[i].Kind) << kProfileFiles[i].RelativePath;
+  }
 }
 
 TEST(MozillaProfilesTest, RegistryFilesListProfilesInTheReadersOrderAndRepeatsStay) {

@@ -72,6 +72,7 @@ TEST(NetscapeRegistryTest, PathsFoldOnlyAsciiLettersAndTakeTheFirstMatch) {
       // The value entry X is listed before the subkey X and has nothing below it.
       {"Same\\X\\Y", ""},
       {"Same\\X", "the value"},
+      {"Users\\bob\\\\ProfileLocation", "C:\\bob"},  // a key path ending in "\" names the key before it
   };
   for (const auto& c : cases) EXPECT_EQ(ValueOf(*registry, c.path), c.value) << c.path;
   std::string text = "(unset)";
@@ -79,6 +80,10 @@ TEST(NetscapeRegistryTest, PathsFoldOnlyAsciiLettersAndTakeTheFirstMatch) {
   EXPECT_EQ(text, "");
   registry->GetKeyNames("/\\USERS", text);
   EXPECT_EQ(text, "r\xE9mi\r\nbob");
+  for (const char* path : {"Users\\", "/\\Users\\"}) {
+    registry->GetKeyNames(path, text);
+    EXPECT_EQ(text, "r\xE9mi\r\nbob") << path;
+  }
 }
 
 TEST(NetscapeRegistryTest, NulBytesAnywhereInATextAreDropped) {

@@ -187,6 +187,91 @@ TEST_F(WindowsFirewallTest, SetLeavesExactlyOneEnabledRuleOfTheNameWithTheNewAdd
   ExpectOneFailureEntry("TWindowsFirewall.SetIPBlock");
 }
 
+// What a user or another program may have made of the rule: disabled, inbound, allowing, in
+// one profile, another group and other addresses.
+FakeFirewallRule ChangedRule(const std::string& name) {
+  return {.name = name,
+          .description = "changed",
+          .profiles = 1,
+          .action = os::fw::kActionAllow,
+          .direction = os::fw::kRuleDirectionIn,
+          .enabled = false,
+          .interfaceTypes = "Lan",
+          .grouping = "Someone's",
+          .remoteAddresses = "203.0.113.1"};
+}
+
+TEST_F(WindowsFirewallTest, SetChangesTheRulesOfTheNameInPlaceAndAddsOnlyWhenThereIsNone) {
+  const struct {
+    const char* what;
+    int existing;
+    std::size_t adds, removes;
+  } cases[] = {
+      {"no rule of the name", 0, 1, 0},
+      {"one changed rule", 1, 0, 0},
+      {"three rules of the name", 3, 0, 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    fakes::FakeWindows machine;
+    machine.firewall.AddRule({.name = "Other", .enabled = true});
+    for (int i = 0; i < c.existing; ++i) machine.firewall.AddRule(ChangedRule("Rule"));
+    TWindowsFirewall firewall;
+    ASSERT_TRUE(firewall.SetIPBlock({"192.0.2.10"}, "Rule", "Tolvex Quietmark", "Blocks them"));
+
+    const auto rules = machine.firewall.Named("Rule");
+    ASSERT_EQ(rules.size(), 1u);
+    EXPECT_EQ(rules[0].description, "Blocks them");
+    EXPECT_EQ(rules[0].profiles, os::fw::kProfile2All);
+    EXPECT_EQ(rules[0].action, os::fw::kActionBlock);
+    EXPECT_EQ(rules[0].direction, os::fw::kRuleDirectionOut);
+    EXPECT_TRUE(rules[0].enabled);
+    EXPECT_EQ(rules[0].interfaceTypes, "All");
+    EXPECT_EQ(rules[0].grouping, "Tolvex Quietmark");
+    EXPECT_EQ(rules[0].remoteAddresses, "192.0.2.10");
+    EXPECT_EQ(machine.firewall.CallCount("INetFwRules::Add"), c.adds);
+    EXPECT_EQ(machine.firewall.CallCount("INetFwRules::Remove"), c.removes);
+    EXPECT_EQ(machine.firewall.Named("Other").size(), 1u);
+  }
+}
+
+// A change that fails keeps every rule of the name, and a rule that was disabled stays disabled.
+TEST_F(WindowsFirewallTest, AFailedSetNeverRemovesTheLastRuleOfTheName) {
+  const char* const calls[] = {
+      "INetFwRules::Add",
+      "INetFwRules::get__NewEnum",
+      "INetFwRule::get_Name",
+      "INetFwRule::put_Description",
+      "INetFwRule::put_RemoteAddresses",
+      "INetFwRule::put_Enabled",
+  };
+  for (const int existing : {1, 2}) {
+    for (const char* call : calls) {
+      SCOPED_TRACE(std::string(call) + " with " + std::to_string(existing));
+      fakes::FakeWindows machine;
+      fakes::DebugEntryRecorder entries;
+      for (int i = 0; i < existing; ++i) machine.firewall.AddRule(ChangedRule("Rule"));
+      machine.firewall.failures.Fail(call, kAccessDenied);
+      TWindowsFirewall firewall;
+      const bool set = firewall.SetIPBlock({"192.0.2.10"}, "Rule", "Tolvex Quietmark", "Blocks them");
+      const auto rules = machine.firewall.Named("Rule");
+      ASSERT_FALSE(rules.empty());
+      if (std::string(call) == "INetFwRules::Add") {
+        // Nothing is added where a rule exists.
+        EXPECT_TRUE(set);
+        EXPECT_EQ(rules.size(), 1u);
+        EXPECT_TRUE(rules[0].enabled);
+        continue;
+      }
+      EXPECT_FALSE(set);
+      EXPECT_EQ(rules.size(), static_cast<std::size_t>(existing));
+      for (const auto& rule : rules) EXPECT_FALSE(rule.enabled);
+      ASSERT_EQ(entries.Entries().size(), 1u);
+      EXPECT_EQ(entries.Entries()[0].message, "TWindowsFirewall.SetIPBlock");
+    }
+  }
+}
+
 TEST_F(WindowsFirewallTest, APolicyThatCannotBeMadeRaisesAndIsTriedAgainNextTime) {
   windows.firewall.failures.Fail("CoCreateInstance", os::fw::kEClassString, "FwPolicy2", 1);
   try {

@@ -60,6 +60,13 @@ TEST(Win32FirewallTest, WritesABlockRuleAndFindsItInThePolicy) {
   EXPECT_EQ(S_OK, rules->get_Count(after));
   std::shared_ptr<os::INetFwRule> found;
   const os::HResult item = rules->Item(name, found);
+  std::vector<std::shared_ptr<os::INetFwRule>> all;
+  const os::HResult enumerated = rules->Enumerate(all);
+  std::size_t named = 0;
+  for (const auto& each : all) {
+    std::string eachName;
+    if (SUCCEEDED(each->get_Name(eachName)) && eachName == name) ++named;
+  }
   TWindowsFirewall firewall;
   bool enabled = false;
   if (after == before && FAILED(item)) {
@@ -69,18 +76,25 @@ TEST(Win32FirewallTest, WritesABlockRuleAndFindsItInThePolicy) {
     EXPECT_FALSE(firewall.BlockExists(name, enabled));
     EXPECT_EQ(std::vector<std::string>{"Rules: " + std::to_string(after)}, system.debugOutput);
     GTEST_SKIP() << "Wine's firewall keeps no rules: Add answered S_OK, yet Count stayed " << after
-                 << " and Item answered " << Hex(item);
+                 << ", Item answered " << Hex(item) << " and the enumeration " << Hex(enumerated) << " with "
+                 << all.size() << " rules";
   }
+  EXPECT_EQ(S_OK, enumerated);
+  EXPECT_EQ(1u, named);
   EXPECT_EQ(before + 1, after);
   ASSERT_EQ(S_OK, item);
   ASSERT_TRUE(found);
   EXPECT_EQ(S_OK, found->get_Enabled(enabled));
   EXPECT_TRUE(enabled);
 
-  // The access over the real firewall: a second rule of the name, both found and removed.
+  // The access over the real firewall: a second rule of the name, both found and removed;
+  // set over them leaves one.
   EXPECT_TRUE(firewall.AddIPBlock({"192.0.2.1"}, name, "Tolvex Quietmark", "Tolvex Quietmark Wine test"));
   EXPECT_TRUE(firewall.BlockExists(name, enabled));
   EXPECT_TRUE(enabled);
+  EXPECT_TRUE(firewall.SetIPBlock({"192.0.2.2"}, name, "Tolvex Quietmark", "Tolvex Quietmark Wine test"));
+  EXPECT_EQ(S_OK, rules->get_Count(after));
+  EXPECT_EQ(before + 1, after);
   EXPECT_TRUE(firewall.RemoveBlock(name));
   EXPECT_FALSE(firewall.BlockExists(name, enabled));
   std::int32_t end = -1;

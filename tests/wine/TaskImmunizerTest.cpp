@@ -74,25 +74,39 @@ struct Bstr {
 // also under test10.
 const char* const kTestFolder = "Tolvex Quietmark Wine Test";
 
-// Deletes the Task Scheduler 2.0 folders the tests leave behind, if they are empty.
-void DeleteTestFolders(const std::vector<std::string>& paths) {
+// The Task Scheduler 2.0 root folder, or none.
+ComPtr<ITaskFolder> RootFolder20() {
   ComPtr<ITaskService> service;
+  ComPtr<ITaskFolder> root;
   if (FAILED(CoCreateInstance(CLSID_TaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskService,
                               reinterpret_cast<void**>(service.GetAddressOf())))) {
-    return;
+    return root;
   }
   VARIANT empty;
   VariantInit(&empty);
-  ComPtr<ITaskFolder> root;
   Bstr rootPath("\\");
   if (FAILED(service->Connect(empty, empty, empty, empty)) ||
       FAILED(service->GetFolder(rootPath.value, root.GetAddressOf()))) {
-    return;
+    root.Reset();
   }
+  return root;
+}
+
+// Deletes the Task Scheduler 2.0 folders the tests leave behind, if they are empty.
+void DeleteTestFolders(const std::vector<std::string>& paths) {
+  const ComPtr<ITaskFolder> root = RootFolder20();
+  if (!root) return;
   for (const auto& path : paths) {
     Bstr folder(path);
     root->DeleteFolder(folder.value, 0);
   }
+}
+
+bool Folder20Exists(const std::string& path) {
+  const ComPtr<ITaskFolder> root = RootFolder20();
+  ComPtr<ITaskFolder> folder;
+  Bstr folderPath(path);
+  return root && SUCCEEDED(root->GetFolder(folderPath.value, folder.GetAddressOf()));
 }
 
 // --- Task Scheduler 1.0 ---
@@ -188,6 +202,9 @@ TEST_F(TaskImmunizer10Test, DisablesAndEnablesAJobAndKeepsItsProgramAccountAndTr
   ASSERT_TRUE(ReadJob(name_, before));
   ASSERT_EQ(1u, before.triggers.size());
 
+  // Task Scheduler 1.0 has no folders; the 2.0 folder that the setting names is not made.
+  DeleteTestFolders({kTestFolder});
+  ASSERT_FALSE(Folder20Exists(kTestFolder));
   TTestTaskImmunization immunizer;
   immunizer.setting = {kTestFolder, name_};
   EXPECT_EQ(0, immunizer.GetImmunizedCount());
@@ -207,6 +224,7 @@ TEST_F(TaskImmunizer10Test, DisablesAndEnablesAJobAndKeepsItsProgramAccountAndTr
     EXPECT_EQ(before.triggers[0].wBeginDay, job.triggers[0].wBeginDay);
     EXPECT_EQ(before.triggers[0].wStartHour, job.triggers[0].wStartHour);
   }
+  EXPECT_FALSE(Folder20Exists(kTestFolder));
 }
 
 // --- Task Scheduler 2.0 ---
@@ -282,11 +300,6 @@ class TaskImmunizer20Test : public ::testing::Test {
     registration = folder->RegisterTaskDefinition(name.value, definition.Get(), TASK_CREATE_OR_UPDATE, none, none,
                                                   TASK_LOGON_INTERACTIVE_TOKEN, none, registered.GetAddressOf());
   }
-  bool FolderExists(const std::string& folderPath) {
-    ComPtr<ITaskFolder> folder;
-    Bstr path(folderPath);
-    return SUCCEEDED(root_->GetFolder(path.value, folder.GetAddressOf()));
-  }
 
   winetest::ScopedCom com_;
   ComPtr<ITaskService> service_;
@@ -319,11 +332,25 @@ TEST_F(TaskImmunizer20Test, DisablesAndEnablesATaskThroughItsSettings) {
   EXPECT_EQ(0, immunizer.GetImmunizedCount());
 }
 
+// A task whose folder is missing counts as disabled; counting, applying and undoing leave no
+// folder behind.
+TEST_F(TaskImmunizer20Test, AMissingFolderIsLeftMissing) {
+  const std::string missing = folder_ + "\\Missing";
+  ASSERT_FALSE(Folder20Exists(folder_));
+  TTestTaskImmunization immunizer;
+  immunizer.setting = {missing, name_};
+  EXPECT_EQ(1, immunizer.GetImmunizedCount());
+  immunizer.Immunize();
+  immunizer.Remove();
+  EXPECT_FALSE(Folder20Exists(missing));
+  EXPECT_FALSE(Folder20Exists(folder_));
+}
+
 // The Office 2016 telemetry tasks: a stand-in for one of them in "Microsoft\Office", the other
 // missing, as on a system where only one is installed.
 TEST_F(TaskImmunizer20Test, TheOffice2016ImmunizerDisablesItsTaskAndCountsTheMissingOneAsApplied) {
-  const bool hadMicrosoft = FolderExists("Microsoft");
-  const bool hadOffice = FolderExists("Microsoft\\Office");
+  const bool hadMicrosoft = Folder20Exists("Microsoft");
+  const bool hadOffice = Folder20Exists("Microsoft\\Office");
   const std::string office = "Microsoft\\Office";
   const std::string task = "OfficeTelemetryAgentLogOn2016";
   struct Cleanup {

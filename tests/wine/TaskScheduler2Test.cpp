@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/bmrTaskScheduler.h"
+#include "platform/os/Accounts.h"
 #include "platform/os/System.h"
 #include "platform/os/TaskScheduler.h"
 #include "platform/os/win32/ComApartment.h"
@@ -230,6 +231,13 @@ TEST(Win32AccountsTest, NamesTheUserAndTheComputer) {
   DWORD size = sizeof expected;
   ASSERT_TRUE(GetUserNameA(expected, &size));
   EXPECT_EQ(user, expected);
+
+  // The path templates' wide calls name the same ASCII user and computer.
+  std::string wideUser, wideComputer;
+  ASSERT_TRUE(os::Accounts().QueryUserNameW(wideUser));
+  ASSERT_TRUE(os::Accounts().QueryComputerNameW(wideComputer));
+  EXPECT_EQ(wideUser, user);
+  EXPECT_EQ(wideComputer, computer);
 }
 
 }  // namespace

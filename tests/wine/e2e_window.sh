@@ -64,6 +64,15 @@ if [ -f "$hosts" ]; then
     !skip' "$saved" >"$hosts"
 fi
 
+# The task folders of the task immunizers that the prefix lacks: counting, applying and undoing
+# must not create them.
+task_store="$WINEPREFIX/drive_c/windows/system32/tasks"
+absent_folders=()
+for folder in Microsoft Microsoft/Windows Microsoft/Office "Microsoft/Windows/Application Experience" \
+  Microsoft/Windows/Autochk Microsoft/Windows/DiskDiagnostic "Microsoft/Windows/Customer Experience Improvement Program"; do
+  [ -d "$task_store/$folder" ] || absent_folders+=("$folder")
+done
+
 started=$SECONDS
 TVQM_WINE_TIMEOUT=600 "$scripts/wine-run" explorer "/desktop=$desktop" "Z:$(realpath "$exe")" /apply \
   >"$logs/window-run.out" 2>"$logs/window-run.err" &
@@ -107,5 +116,13 @@ check "the program ended when its window was closed" $?
 kill "$runner" 2>/dev/null
 wait "$runner" 2>/dev/null
 echo "e2e $e2e_name: the run took $((SECONDS - started))s"
+
+if [ "${#absent_folders[@]}" -eq 0 ]; then
+  skip "the prefix already holds every task folder of the task immunizers"
+fi
+for folder in "${absent_folders[@]}"; do
+  [ ! -e "$task_store/$folder" ]
+  check "the run left no task folder ${folder//\//\\} behind" $?
+done
 
 finish

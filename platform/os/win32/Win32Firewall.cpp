@@ -29,6 +29,13 @@ class Win32NetFwRule final : public os::INetFwRule {
   explicit Win32NetFwRule(ComPtr<::INetFwRule> rule) : rule_(std::move(rule)) {}
   ::INetFwRule* Native() const { return rule_.Get(); }
 
+  HResult get_Name(std::string& name) override {
+    BSTR value = nullptr;
+    const HRESULT hr = rule_->get_Name(&value);
+    if (SUCCEEDED(hr)) name = value != nullptr ? WideToUtf8(std::wstring_view(value, SysStringLen(value))) : "";
+    SysFreeString(value);
+    return hr;
+  }
   HResult put_Name(const std::string& name) override { return rule_->put_Name(Bstr(name)); }
   HResult put_Description(const std::string& description) override {
     return rule_->put_Description(Bstr(description));
@@ -78,6 +85,33 @@ class Win32NetFwRules final : public os::INetFwRules {
     const HRESULT hr = rules_->Item(Bstr(name), native.GetAddressOf());
     if (SUCCEEDED(hr) && native) rule = std::make_shared<Win32NetFwRule>(std::move(native));
     return hr;
+  }
+  HResult Enumerate(std::vector<std::shared_ptr<os::INetFwRule>>& rules) override {
+    rules.clear();
+    ComPtr<IUnknown> unknown;
+    HRESULT hr = rules_->get__NewEnum(unknown.GetAddressOf());
+    if (FAILED(hr)) return hr;
+    if (!unknown) return E_POINTER;
+    ComPtr<IEnumVARIANT> items;
+    hr = unknown.As(&items);
+    if (FAILED(hr)) return hr;
+    for (;;) {
+      VARIANT item;
+      VariantInit(&item);
+      ULONG fetched = 0;
+      hr = items->Next(1, &item, &fetched);
+      if (FAILED(hr)) return hr;
+      if (hr != S_OK || fetched == 0) return S_OK;
+      ComPtr<::INetFwRule> native;
+      if ((item.vt == VT_DISPATCH || item.vt == VT_UNKNOWN) && item.punkVal != nullptr) {
+        hr = item.punkVal->QueryInterface(IID_PPV_ARGS(native.GetAddressOf()));
+      } else {
+        hr = E_NOINTERFACE;
+      }
+      VariantClear(&item);
+      if (FAILED(hr)) return hr;
+      rules.push_back(std::make_shared<Win32NetFwRule>(std::move(native)));
+    }
   }
 
  private:

@@ -6,7 +6,12 @@
 #include <taskschd.h>
 #include <wrl/client.h>
 
+#include <optional>
+#include <string_view>
+#include <utility>
+
 #include "platform/os/win32/Bstr.h"
+#include "platform/os/win32/ComWrapper.h"
 #include "platform/os/win32/Text.h"
 
 using Microsoft::WRL::ComPtr;
@@ -140,482 +145,388 @@ class Variant {
   VARIANT value_;
 };
 
-template <class Call>
-HResult GetText(std::string& out, Call call) {
-  BSTR text = nullptr;
-  const HRESULT hr = call(&text);
-  if (SUCCEEDED(hr)) out = text == nullptr ? std::string() : WideToUtf8(std::wstring_view(text, SysStringLen(text)));
-  SysFreeString(text);
-  return Note(hr);
-}
-
-template <class Call>
-HResult GetBool(bool& out, Call call) {
-  VARIANT_BOOL value = VARIANT_FALSE;
-  const HRESULT hr = call(&value);
-  if (SUCCEEDED(hr)) out = value != VARIANT_FALSE;
-  return Note(hr);
-}
-
 VARIANT_BOOL ToVariantBool(bool value) { return value ? VARIANT_TRUE : VARIANT_FALSE; }
 
-// Wraps a native object of the kind in its seam object; E_POINTER when a call succeeded
-// without giving one.
-template <class Wrapper, class Native, class Seam>
-HResult Wrap(HRESULT hr, ComPtr<Native>& native, std::shared_ptr<Seam>& out) {
-  out.reset();
-  if (SUCCEEDED(hr) && !native) hr = E_POINTER;
-  if (SUCCEEDED(hr)) out = std::make_shared<Wrapper>(std::move(native));
-  return Note(hr);
-}
-
-template <class Wrapper, class Native, class Seam, class From>
-HResult QueryKind(From* from, const IID& iid, std::shared_ptr<Seam>& out) {
-  out.reset();
-  ComPtr<Native> native;
-  const HRESULT hr = from->QueryInterface(iid, reinterpret_cast<void**>(native.GetAddressOf()));
-  if (FAILED(hr) || !native) return static_cast<HResult>(FAILED(hr) ? hr : E_NOINTERFACE);
-  out = std::make_shared<Wrapper>(std::move(native));
-  return kSOk;
-}
-
-class Win32Principal final : public IPrincipal {
+// A Task Scheduler 2.0 seam object. Texts go as BSTRs, Booleans as VARIANT_BOOL, and every
+// result passes through Note, so a failure's description can be asked for.
+template <class Seam, class Native>
+class Wrapper : public ComWrapper<Seam, Native> {
  public:
-  explicit Win32Principal(ComPtr<::IPrincipal> p) : p_(std::move(p)) {}
-  HResult get_UserId(std::string& user) override {
-    return GetText(user, [&](BSTR* v) { return p_->get_UserId(v); });
+  using ComWrapper<Seam, Native>::ComWrapper;
+
+ protected:
+  template <class Method, class... Args>
+  HResult Invoke(Method method, Args&&... args) {
+    return Note(this->Call(method, std::forward<Args>(args)...));
   }
-  HResult put_UserId(const std::string& user) override { return Note(p_->put_UserId(Bstr(user))); }
-  HResult get_GroupId(std::string& group) override {
-    return GetText(group, [&](BSTR* v) { return p_->get_GroupId(v); });
+  template <class Method>
+  HResult PutText(Method method, const std::string& text) {
+    return Invoke(method, Bstr(text));
   }
-  HResult get_LogonType(std::int32_t& logonType) override {
-    TASK_LOGON_TYPE value = TASK_LOGON_NONE;
-    const HRESULT hr = p_->get_LogonType(&value);
-    if (SUCCEEDED(hr)) logonType = static_cast<std::int32_t>(value);
+  template <class Method>
+  HResult PutBool(Method method, bool value) {
+    return Invoke(method, ToVariantBool(value));
+  }
+  template <class Method>
+  HResult GetText(Method method, std::string& out) {
+    BSTR text = nullptr;
+    const HRESULT hr = this->Call(method, &text);
+    if (SUCCEEDED(hr)) out = text == nullptr ? std::string() : WideToUtf8(std::wstring_view(text, SysStringLen(text)));
+    SysFreeString(text);
     return Note(hr);
+  }
+  template <class Method>
+  HResult GetBool(Method method, bool& out) {
+    VARIANT_BOOL value = VARIANT_FALSE;
+    const HRESULT hr = this->Call(method, &value);
+    if (SUCCEEDED(hr)) out = value != VARIANT_FALSE;
+    return Note(hr);
+  }
+  // A number the native call gives as its own type (LONG, an enumeration).
+  template <class NativeNumber, class Method, class Number>
+  HResult GetNumber(Method method, Number& out) {
+    NativeNumber value{};
+    const HRESULT hr = this->Call(method, &value);
+    if (SUCCEEDED(hr)) out = static_cast<Number>(value);
+    return Note(hr);
+  }
+  // An object the native call gives through its last argument, as the seam object Child; a
+  // call that succeeds without one fails with E_POINTER.
+  template <class Child, class Method, class... Args>
+  HResult GetChild(Method method, std::shared_ptr<typename Child::SeamInterface>& out, Args&&... args) {
+    Microsoft::WRL::ComPtr<typename Child::NativeInterface> native;
+    HRESULT hr = this->Call(method, std::forward<Args>(args)..., native.GetAddressOf());
+    if (SUCCEEDED(hr) && !native) hr = E_POINTER;
+    Adopt<Child>(hr, native, out);
+    return Note(hr);
+  }
+  // The kind interface of a trigger or an action; its failure is the kind's absence.
+  template <class Kind>
+  HResult QueryKind(const IID& iid, std::shared_ptr<typename Kind::SeamInterface>& out) {
+    Microsoft::WRL::ComPtr<typename Kind::NativeInterface> native;
+    const HRESULT hr = this->p_.Get()->QueryInterface(iid, reinterpret_cast<void**>(native.GetAddressOf()));
+    if (!Adopt<Kind>(hr, native, out)) return static_cast<HResult>(FAILED(hr) ? hr : E_NOINTERFACE);
+    return kSOk;
+  }
+};
+
+class Win32Principal final : public Wrapper<IPrincipal, ::IPrincipal> {
+ public:
+  using Wrapper::Wrapper;
+  HResult get_UserId(std::string& user) override { return GetText(&::IPrincipal::get_UserId, user); }
+  HResult put_UserId(const std::string& user) override { return PutText(&::IPrincipal::put_UserId, user); }
+  HResult get_GroupId(std::string& group) override { return GetText(&::IPrincipal::get_GroupId, group); }
+  HResult get_LogonType(std::int32_t& logonType) override {
+    return GetNumber<TASK_LOGON_TYPE>(&::IPrincipal::get_LogonType, logonType);
   }
   HResult put_LogonType(std::int32_t logonType) override {
-    return Note(p_->put_LogonType(static_cast<TASK_LOGON_TYPE>(logonType)));
+    return Invoke(&::IPrincipal::put_LogonType, static_cast<TASK_LOGON_TYPE>(logonType));
   }
-
- private:
-  ComPtr<::IPrincipal> p_;
 };
 
-class Win32IdleSettings final : public IIdleSettings {
+class Win32IdleSettings final : public Wrapper<IIdleSettings, ::IIdleSettings> {
  public:
-  explicit Win32IdleSettings(ComPtr<::IIdleSettings> p) : p_(std::move(p)) {}
-  HResult put_IdleDuration(const std::string& duration) override { return Note(p_->put_IdleDuration(Bstr(duration))); }
-  HResult put_WaitTimeout(const std::string& timeout) override { return Note(p_->put_WaitTimeout(Bstr(timeout))); }
-  HResult get_StopOnIdleEnd(bool& value) override {
-    return GetBool(value, [&](VARIANT_BOOL* v) { return p_->get_StopOnIdleEnd(v); });
+  using Wrapper::Wrapper;
+  HResult put_IdleDuration(const std::string& duration) override {
+    return PutText(&::IIdleSettings::put_IdleDuration, duration);
   }
-  HResult put_StopOnIdleEnd(bool value) override { return Note(p_->put_StopOnIdleEnd(ToVariantBool(value))); }
-  HResult get_RestartOnIdle(bool& value) override {
-    return GetBool(value, [&](VARIANT_BOOL* v) { return p_->get_RestartOnIdle(v); });
+  HResult put_WaitTimeout(const std::string& timeout) override {
+    return PutText(&::IIdleSettings::put_WaitTimeout, timeout);
   }
-  HResult put_RestartOnIdle(bool value) override { return Note(p_->put_RestartOnIdle(ToVariantBool(value))); }
-
- private:
-  ComPtr<::IIdleSettings> p_;
+  HResult get_StopOnIdleEnd(bool& value) override { return GetBool(&::IIdleSettings::get_StopOnIdleEnd, value); }
+  HResult put_StopOnIdleEnd(bool value) override { return PutBool(&::IIdleSettings::put_StopOnIdleEnd, value); }
+  HResult get_RestartOnIdle(bool& value) override { return GetBool(&::IIdleSettings::get_RestartOnIdle, value); }
+  HResult put_RestartOnIdle(bool value) override { return PutBool(&::IIdleSettings::put_RestartOnIdle, value); }
 };
 
-class Win32Settings final : public ITaskSettings {
+// The native property of each setting flag; none for a value outside the enumeration.
+struct SettingProperty {
+  decltype(&::ITaskSettings::get_Enabled) get;
+  decltype(&::ITaskSettings::put_Enabled) put;
+};
+std::optional<SettingProperty> PropertyOf(TaskSettingFlag flag) {
+  using S = ::ITaskSettings;
+  switch (flag) {
+    case TaskSettingFlag::RunOnlyIfNetworkAvailable:
+      return SettingProperty{&S::get_RunOnlyIfNetworkAvailable, &S::put_RunOnlyIfNetworkAvailable};
+    case TaskSettingFlag::AllowDemandStart:
+      return SettingProperty{&S::get_AllowDemandStart, &S::put_AllowDemandStart};
+    case TaskSettingFlag::AllowHardTerminate:
+      return SettingProperty{&S::get_AllowHardTerminate, &S::put_AllowHardTerminate};
+    case TaskSettingFlag::WakeToRun:
+      return SettingProperty{&S::get_WakeToRun, &S::put_WakeToRun};
+    case TaskSettingFlag::Hidden:
+      return SettingProperty{&S::get_Hidden, &S::put_Hidden};
+    case TaskSettingFlag::DisallowStartIfOnBatteries:
+      return SettingProperty{&S::get_DisallowStartIfOnBatteries, &S::put_DisallowStartIfOnBatteries};
+    case TaskSettingFlag::StopIfGoingOnBatteries:
+      return SettingProperty{&S::get_StopIfGoingOnBatteries, &S::put_StopIfGoingOnBatteries};
+    case TaskSettingFlag::StartWhenAvailable:
+      return SettingProperty{&S::get_StartWhenAvailable, &S::put_StartWhenAvailable};
+    case TaskSettingFlag::RunOnlyIfIdle:
+      return SettingProperty{&S::get_RunOnlyIfIdle, &S::put_RunOnlyIfIdle};
+    case TaskSettingFlag::Enabled:
+      return SettingProperty{&S::get_Enabled, &S::put_Enabled};
+  }
+  return std::nullopt;
+}
+
+class Win32Settings final : public Wrapper<ITaskSettings, ::ITaskSettings> {
  public:
-  explicit Win32Settings(ComPtr<::ITaskSettings> p) : p_(std::move(p)) {}
+  using Wrapper::Wrapper;
   HResult Get(TaskSettingFlag flag, bool& value) override {
-    return GetBool(value, [&](VARIANT_BOOL* v) -> HRESULT {
-      switch (flag) {
-        case TaskSettingFlag::RunOnlyIfNetworkAvailable:
-          return p_->get_RunOnlyIfNetworkAvailable(v);
-        case TaskSettingFlag::AllowDemandStart:
-          return p_->get_AllowDemandStart(v);
-        case TaskSettingFlag::AllowHardTerminate:
-          return p_->get_AllowHardTerminate(v);
-        case TaskSettingFlag::WakeToRun:
-          return p_->get_WakeToRun(v);
-        case TaskSettingFlag::Hidden:
-          return p_->get_Hidden(v);
-        case TaskSettingFlag::DisallowStartIfOnBatteries:
-          return p_->get_DisallowStartIfOnBatteries(v);
-        case TaskSettingFlag::StopIfGoingOnBatteries:
-          return p_->get_StopIfGoingOnBatteries(v);
-        case TaskSettingFlag::StartWhenAvailable:
-          return p_->get_StartWhenAvailable(v);
-        case TaskSettingFlag::RunOnlyIfIdle:
-          return p_->get_RunOnlyIfIdle(v);
-        case TaskSettingFlag::Enabled:
-          return p_->get_Enabled(v);
-      }
-      return E_INVALIDARG;
-    });
+    const auto property = PropertyOf(flag);
+    return property ? GetBool(property->get, value) : Note(E_INVALIDARG);
   }
   HResult Put(TaskSettingFlag flag, bool value) override {
-    const VARIANT_BOOL v = ToVariantBool(value);
-    switch (flag) {
-      case TaskSettingFlag::RunOnlyIfNetworkAvailable:
-        return Note(p_->put_RunOnlyIfNetworkAvailable(v));
-      case TaskSettingFlag::AllowDemandStart:
-        return Note(p_->put_AllowDemandStart(v));
-      case TaskSettingFlag::AllowHardTerminate:
-        return Note(p_->put_AllowHardTerminate(v));
-      case TaskSettingFlag::WakeToRun:
-        return Note(p_->put_WakeToRun(v));
-      case TaskSettingFlag::Hidden:
-        return Note(p_->put_Hidden(v));
-      case TaskSettingFlag::DisallowStartIfOnBatteries:
-        return Note(p_->put_DisallowStartIfOnBatteries(v));
-      case TaskSettingFlag::StopIfGoingOnBatteries:
-        return Note(p_->put_StopIfGoingOnBatteries(v));
-      case TaskSettingFlag::StartWhenAvailable:
-        return Note(p_->put_StartWhenAvailable(v));
-      case TaskSettingFlag::RunOnlyIfIdle:
-        return Note(p_->put_RunOnlyIfIdle(v));
-      case TaskSettingFlag::Enabled:
-        return Note(p_->put_Enabled(v));
-    }
-    return Note(E_INVALIDARG);
+    const auto property = PropertyOf(flag);
+    return property ? PutBool(property->put, value) : Note(E_INVALIDARG);
   }
   HResult get_IdleSettings(std::shared_ptr<IIdleSettings>& idle) override {
-    ComPtr<::IIdleSettings> native;
-    return Wrap<Win32IdleSettings>(p_->get_IdleSettings(native.GetAddressOf()), native, idle);
+    return GetChild<Win32IdleSettings>(&::ITaskSettings::get_IdleSettings, idle);
   }
-
- private:
-  ComPtr<::ITaskSettings> p_;
 };
 
-class Win32RegistrationInfo final : public IRegistrationInfo {
+// The native property of each registration field; none for a value outside the enumeration.
+struct InfoProperty {
+  decltype(&::IRegistrationInfo::get_Author) get;
+  decltype(&::IRegistrationInfo::put_Author) put;
+};
+std::optional<InfoProperty> PropertyOf(RegistrationInfoField field) {
+  using R = ::IRegistrationInfo;
+  switch (field) {
+    case RegistrationInfoField::Description:
+      return InfoProperty{&R::get_Description, &R::put_Description};
+    case RegistrationInfoField::Author:
+      return InfoProperty{&R::get_Author, &R::put_Author};
+    case RegistrationInfoField::Version:
+      return InfoProperty{&R::get_Version, &R::put_Version};
+    case RegistrationInfoField::Date:
+      return InfoProperty{&R::get_Date, &R::put_Date};
+    case RegistrationInfoField::Documentation:
+      return InfoProperty{&R::get_Documentation, &R::put_Documentation};
+    case RegistrationInfoField::URI:
+      return InfoProperty{&R::get_URI, &R::put_URI};
+    case RegistrationInfoField::Source:
+      return InfoProperty{&R::get_Source, &R::put_Source};
+  }
+  return std::nullopt;
+}
+
+class Win32RegistrationInfo final : public Wrapper<IRegistrationInfo, ::IRegistrationInfo> {
  public:
-  explicit Win32RegistrationInfo(ComPtr<::IRegistrationInfo> p) : p_(std::move(p)) {}
+  using Wrapper::Wrapper;
   HResult Get(RegistrationInfoField field, std::string& value) override {
-    return GetText(value, [&](BSTR* v) -> HRESULT {
-      switch (field) {
-        case RegistrationInfoField::Description:
-          return p_->get_Description(v);
-        case RegistrationInfoField::Author:
-          return p_->get_Author(v);
-        case RegistrationInfoField::Version:
-          return p_->get_Version(v);
-        case RegistrationInfoField::Date:
-          return p_->get_Date(v);
-        case RegistrationInfoField::Documentation:
-          return p_->get_Documentation(v);
-        case RegistrationInfoField::URI:
-          return p_->get_URI(v);
-        case RegistrationInfoField::Source:
-          return p_->get_Source(v);
-      }
-      return E_INVALIDARG;
-    });
+    const auto property = PropertyOf(field);
+    return property ? GetText(property->get, value) : Note(E_INVALIDARG);
   }
   HResult Put(RegistrationInfoField field, const std::string& value) override {
-    const Bstr v(value);
-    switch (field) {
-      case RegistrationInfoField::Description:
-        return Note(p_->put_Description(v));
-      case RegistrationInfoField::Author:
-        return Note(p_->put_Author(v));
-      case RegistrationInfoField::Version:
-        return Note(p_->put_Version(v));
-      case RegistrationInfoField::Date:
-        return Note(p_->put_Date(v));
-      case RegistrationInfoField::Documentation:
-        return Note(p_->put_Documentation(v));
-      case RegistrationInfoField::URI:
-        return Note(p_->put_URI(v));
-      case RegistrationInfoField::Source:
-        return Note(p_->put_Source(v));
-    }
-    return Note(E_INVALIDARG);
+    const auto property = PropertyOf(field);
+    return property ? PutText(property->put, value) : Note(E_INVALIDARG);
   }
-
- private:
-  ComPtr<::IRegistrationInfo> p_;
 };
 
-class Win32Repetition final : public IRepetitionPattern {
+class Win32Repetition final : public Wrapper<IRepetitionPattern, ::IRepetitionPattern> {
  public:
-  explicit Win32Repetition(ComPtr<::IRepetitionPattern> p) : p_(std::move(p)) {}
-  HResult put_Duration(const std::string& duration) override { return Note(p_->put_Duration(Bstr(duration))); }
-  HResult put_Interval(const std::string& interval) override { return Note(p_->put_Interval(Bstr(interval))); }
-  HResult put_StopAtDurationEnd(bool stop) override { return Note(p_->put_StopAtDurationEnd(ToVariantBool(stop))); }
-
- private:
-  ComPtr<::IRepetitionPattern> p_;
+  using Wrapper::Wrapper;
+  HResult put_Duration(const std::string& duration) override {
+    return PutText(&::IRepetitionPattern::put_Duration, duration);
+  }
+  HResult put_Interval(const std::string& interval) override {
+    return PutText(&::IRepetitionPattern::put_Interval, interval);
+  }
+  HResult put_StopAtDurationEnd(bool stop) override {
+    return PutBool(&::IRepetitionPattern::put_StopAtDurationEnd, stop);
+  }
 };
 
-class Win32LogonTrigger final : public os::ILogonTrigger {
+// The logon and the boot trigger: a delay of their own.
+template <class Seam, class Native>
+class Win32DelayTrigger final : public Wrapper<Seam, Native> {
  public:
-  explicit Win32LogonTrigger(ComPtr<::ILogonTrigger> p) : p_(std::move(p)) {}
-  HResult put_Delay(const std::string& delay) override { return Note(p_->put_Delay(Bstr(delay))); }
+  using Wrapper<Seam, Native>::Wrapper;
+  HResult put_Delay(const std::string& delay) override { return this->PutText(&Native::put_Delay, delay); }
+};
+using Win32LogonTrigger = Win32DelayTrigger<os::ILogonTrigger, ::ILogonTrigger>;
+using Win32BootTrigger = Win32DelayTrigger<os::IBootTrigger, ::IBootTrigger>;
 
- private:
-  ComPtr<::ILogonTrigger> p_;
+class Win32DailyTrigger final : public Wrapper<os::IDailyTrigger, ::IDailyTrigger> {
+ public:
+  using Wrapper::Wrapper;
+  HResult put_DaysInterval(std::int16_t days) override { return Invoke(&::IDailyTrigger::put_DaysInterval, days); }
 };
 
-class Win32BootTrigger final : public os::IBootTrigger {
+class Win32WeeklyTrigger final : public Wrapper<os::IWeeklyTrigger, ::IWeeklyTrigger> {
  public:
-  explicit Win32BootTrigger(ComPtr<::IBootTrigger> p) : p_(std::move(p)) {}
-  HResult put_Delay(const std::string& delay) override { return Note(p_->put_Delay(Bstr(delay))); }
-
- private:
-  ComPtr<::IBootTrigger> p_;
+  using Wrapper::Wrapper;
+  HResult put_DaysOfWeek(std::int16_t days) override { return Invoke(&::IWeeklyTrigger::put_DaysOfWeek, days); }
+  HResult put_WeeksInterval(std::int16_t weeks) override { return Invoke(&::IWeeklyTrigger::put_WeeksInterval, weeks); }
 };
 
-class Win32DailyTrigger final : public os::IDailyTrigger {
+class Win32MonthlyTrigger final : public Wrapper<os::IMonthlyTrigger, ::IMonthlyTrigger> {
  public:
-  explicit Win32DailyTrigger(ComPtr<::IDailyTrigger> p) : p_(std::move(p)) {}
-  HResult put_DaysInterval(std::int16_t days) override { return Note(p_->put_DaysInterval(days)); }
-
- private:
-  ComPtr<::IDailyTrigger> p_;
+  using Wrapper::Wrapper;
+  HResult put_DaysOfMonth(std::int32_t days) override { return Invoke(&::IMonthlyTrigger::put_DaysOfMonth, days); }
+  HResult put_MonthsOfYear(std::int16_t months) override {
+    return Invoke(&::IMonthlyTrigger::put_MonthsOfYear, months);
+  }
+  HResult put_RunOnLastDayOfMonth(bool last) override {
+    return PutBool(&::IMonthlyTrigger::put_RunOnLastDayOfMonth, last);
+  }
 };
 
-class Win32WeeklyTrigger final : public os::IWeeklyTrigger {
+class Win32MonthlyDowTrigger final : public Wrapper<os::IMonthlyDOWTrigger, ::IMonthlyDOWTrigger> {
  public:
-  explicit Win32WeeklyTrigger(ComPtr<::IWeeklyTrigger> p) : p_(std::move(p)) {}
-  HResult put_DaysOfWeek(std::int16_t days) override { return Note(p_->put_DaysOfWeek(days)); }
-  HResult put_WeeksInterval(std::int16_t weeks) override { return Note(p_->put_WeeksInterval(weeks)); }
-
- private:
-  ComPtr<::IWeeklyTrigger> p_;
-};
-
-class Win32MonthlyTrigger final : public os::IMonthlyTrigger {
- public:
-  explicit Win32MonthlyTrigger(ComPtr<::IMonthlyTrigger> p) : p_(std::move(p)) {}
-  HResult put_DaysOfMonth(std::int32_t days) override { return Note(p_->put_DaysOfMonth(days)); }
-  HResult put_MonthsOfYear(std::int16_t months) override { return Note(p_->put_MonthsOfYear(months)); }
-  HResult put_RunOnLastDayOfMonth(bool last) override { return Note(p_->put_RunOnLastDayOfMonth(ToVariantBool(last))); }
-
- private:
-  ComPtr<::IMonthlyTrigger> p_;
-};
-
-class Win32MonthlyDowTrigger final : public os::IMonthlyDOWTrigger {
- public:
-  explicit Win32MonthlyDowTrigger(ComPtr<::IMonthlyDOWTrigger> p) : p_(std::move(p)) {}
-  HResult put_DaysOfWeek(std::int16_t days) override { return Note(p_->put_DaysOfWeek(days)); }
-  HResult put_WeeksOfMonth(std::int16_t weeks) override { return Note(p_->put_WeeksOfMonth(weeks)); }
-  HResult put_MonthsOfYear(std::int16_t months) override { return Note(p_->put_MonthsOfYear(months)); }
+  using Wrapper::Wrapper;
+  HResult put_DaysOfWeek(std::int16_t days) override { return Invoke(&::IMonthlyDOWTrigger::put_DaysOfWeek, days); }
+  HResult put_WeeksOfMonth(std::int16_t weeks) override {
+    return Invoke(&::IMonthlyDOWTrigger::put_WeeksOfMonth, weeks);
+  }
+  HResult put_MonthsOfYear(std::int16_t months) override {
+    return Invoke(&::IMonthlyDOWTrigger::put_MonthsOfYear, months);
+  }
   HResult put_RunOnLastWeekOfMonth(bool last) override {
-    return Note(p_->put_RunOnLastWeekOfMonth(ToVariantBool(last)));
+    return PutBool(&::IMonthlyDOWTrigger::put_RunOnLastWeekOfMonth, last);
   }
-
- private:
-  ComPtr<::IMonthlyDOWTrigger> p_;
 };
 
-class Win32Trigger final : public os::ITrigger {
+class Win32Trigger final : public Wrapper<os::ITrigger, ::ITrigger> {
  public:
-  explicit Win32Trigger(ComPtr<::ITrigger> p) : p_(std::move(p)) {}
-  HResult get_Type(std::int32_t& type) override {
-    TASK_TRIGGER_TYPE2 value = TASK_TRIGGER_EVENT;
-    const HRESULT hr = p_->get_Type(&value);
-    if (SUCCEEDED(hr)) type = static_cast<std::int32_t>(value);
-    return Note(hr);
+  using Wrapper::Wrapper;
+  HResult get_Type(std::int32_t& type) override { return GetNumber<TASK_TRIGGER_TYPE2>(&::ITrigger::get_Type, type); }
+  HResult get_Id(std::string& id) override { return GetText(&::ITrigger::get_Id, id); }
+  HResult put_Id(const std::string& id) override { return PutText(&::ITrigger::put_Id, id); }
+  HResult put_Enabled(bool enabled) override { return PutBool(&::ITrigger::put_Enabled, enabled); }
+  HResult put_StartBoundary(const std::string& start) override {
+    return PutText(&::ITrigger::put_StartBoundary, start);
   }
-  HResult get_Id(std::string& id) override {
-    return GetText(id, [&](BSTR* v) { return p_->get_Id(v); });
-  }
-  HResult put_Id(const std::string& id) override { return Note(p_->put_Id(Bstr(id))); }
-  HResult put_Enabled(bool enabled) override { return Note(p_->put_Enabled(ToVariantBool(enabled))); }
-  HResult put_StartBoundary(const std::string& start) override { return Note(p_->put_StartBoundary(Bstr(start))); }
-  HResult put_EndBoundary(const std::string& end) override { return Note(p_->put_EndBoundary(Bstr(end))); }
+  HResult put_EndBoundary(const std::string& end) override { return PutText(&::ITrigger::put_EndBoundary, end); }
   HResult get_Repetition(std::shared_ptr<IRepetitionPattern>& pattern) override {
-    ComPtr<::IRepetitionPattern> native;
-    return Wrap<Win32Repetition>(p_->get_Repetition(native.GetAddressOf()), native, pattern);
+    return GetChild<Win32Repetition>(&::ITrigger::get_Repetition, pattern);
   }
   HResult QueryInterface(std::shared_ptr<os::ILogonTrigger>& kind) override {
-    return QueryKind<Win32LogonTrigger, ::ILogonTrigger>(p_.Get(), kIidLogonTrigger, kind);
+    return QueryKind<Win32LogonTrigger>(kIidLogonTrigger, kind);
   }
   HResult QueryInterface(std::shared_ptr<os::IBootTrigger>& kind) override {
-    return QueryKind<Win32BootTrigger, ::IBootTrigger>(p_.Get(), kIidBootTrigger, kind);
+    return QueryKind<Win32BootTrigger>(kIidBootTrigger, kind);
   }
   HResult QueryInterface(std::shared_ptr<os::IDailyTrigger>& kind) override {
-    return QueryKind<Win32DailyTrigger, ::IDailyTrigger>(p_.Get(), kIidDailyTrigger, kind);
+    return QueryKind<Win32DailyTrigger>(kIidDailyTrigger, kind);
   }
   HResult QueryInterface(std::shared_ptr<os::IWeeklyTrigger>& kind) override {
-    return QueryKind<Win32WeeklyTrigger, ::IWeeklyTrigger>(p_.Get(), kIidWeeklyTrigger, kind);
+    return QueryKind<Win32WeeklyTrigger>(kIidWeeklyTrigger, kind);
   }
   HResult QueryInterface(std::shared_ptr<os::IMonthlyTrigger>& kind) override {
-    return QueryKind<Win32MonthlyTrigger, ::IMonthlyTrigger>(p_.Get(), kIidMonthlyTrigger, kind);
+    return QueryKind<Win32MonthlyTrigger>(kIidMonthlyTrigger, kind);
   }
   HResult QueryInterface(std::shared_ptr<os::IMonthlyDOWTrigger>& kind) override {
-    return QueryKind<Win32MonthlyDowTrigger, ::IMonthlyDOWTrigger>(p_.Get(), kIidMonthlyDowTrigger, kind);
+    return QueryKind<Win32MonthlyDowTrigger>(kIidMonthlyDowTrigger, kind);
   }
-
- private:
-  ComPtr<::ITrigger> p_;
 };
 
-class Win32TriggerCollection final : public ITriggerCollection {
+class Win32ExecAction final : public Wrapper<os::IExecAction, ::IExecAction> {
  public:
-  explicit Win32TriggerCollection(ComPtr<::ITriggerCollection> p) : p_(std::move(p)) {}
-  HResult get_Count(std::int32_t& count) override {
-    LONG value = 0;
-    const HRESULT hr = p_->get_Count(&value);
-    if (SUCCEEDED(hr)) count = static_cast<std::int32_t>(value);
-    return Note(hr);
+  using Wrapper::Wrapper;
+  HResult get_Path(std::string& path) override { return GetText(&::IExecAction::get_Path, path); }
+  HResult put_Path(const std::string& path) override { return PutText(&::IExecAction::put_Path, path); }
+  HResult get_Arguments(std::string& arguments) override { return GetText(&::IExecAction::get_Arguments, arguments); }
+  HResult put_Arguments(const std::string& arguments) override {
+    return PutText(&::IExecAction::put_Arguments, arguments);
   }
-  HResult get_Item(std::int32_t index, std::shared_ptr<os::ITrigger>& trigger) override {
-    ComPtr<::ITrigger> native;
-    return Wrap<Win32Trigger>(p_->get_Item(index, native.GetAddressOf()), native, trigger);
-  }
-  HResult Create(std::int32_t type, std::shared_ptr<os::ITrigger>& trigger) override {
-    ComPtr<::ITrigger> native;
-    return Wrap<Win32Trigger>(p_->Create(static_cast<TASK_TRIGGER_TYPE2>(type), native.GetAddressOf()), native,
-                              trigger);
-  }
-
- private:
-  ComPtr<::ITriggerCollection> p_;
-};
-
-class Win32ExecAction final : public os::IExecAction {
- public:
-  explicit Win32ExecAction(ComPtr<::IExecAction> p) : p_(std::move(p)) {}
-  HResult get_Path(std::string& path) override {
-    return GetText(path, [&](BSTR* v) { return p_->get_Path(v); });
-  }
-  HResult put_Path(const std::string& path) override { return Note(p_->put_Path(Bstr(path))); }
-  HResult get_Arguments(std::string& arguments) override {
-    return GetText(arguments, [&](BSTR* v) { return p_->get_Arguments(v); });
-  }
-  HResult put_Arguments(const std::string& arguments) override { return Note(p_->put_Arguments(Bstr(arguments))); }
   HResult put_WorkingDirectory(const std::string& directory) override {
-    return Note(p_->put_WorkingDirectory(Bstr(directory)));
+    return PutText(&::IExecAction::put_WorkingDirectory, directory);
   }
-
- private:
-  ComPtr<::IExecAction> p_;
 };
 
-class Win32ShowMessageAction final : public os::IShowMessageAction {
+class Win32ShowMessageAction final : public Wrapper<os::IShowMessageAction, ::IShowMessageAction> {
  public:
-  explicit Win32ShowMessageAction(ComPtr<::IShowMessageAction> p) : p_(std::move(p)) {}
-  HResult put_Title(const std::string& title) override { return Note(p_->put_Title(Bstr(title))); }
-  HResult put_MessageBody(const std::string& body) override { return Note(p_->put_MessageBody(Bstr(body))); }
-
- private:
-  ComPtr<::IShowMessageAction> p_;
+  using Wrapper::Wrapper;
+  HResult put_Title(const std::string& title) override { return PutText(&::IShowMessageAction::put_Title, title); }
+  HResult put_MessageBody(const std::string& body) override {
+    return PutText(&::IShowMessageAction::put_MessageBody, body);
+  }
 };
 
-class Win32Action final : public os::IAction {
+class Win32Action final : public Wrapper<os::IAction, ::IAction> {
  public:
-  explicit Win32Action(ComPtr<::IAction> p) : p_(std::move(p)) {}
-  HResult get_Id(std::string& id) override {
-    return GetText(id, [&](BSTR* v) { return p_->get_Id(v); });
-  }
-  HResult put_Id(const std::string& id) override { return Note(p_->put_Id(Bstr(id))); }
+  using Wrapper::Wrapper;
+  HResult get_Id(std::string& id) override { return GetText(&::IAction::get_Id, id); }
+  HResult put_Id(const std::string& id) override { return PutText(&::IAction::put_Id, id); }
   HResult QueryInterface(std::shared_ptr<os::IExecAction>& kind) override {
-    return QueryKind<Win32ExecAction, ::IExecAction>(p_.Get(), kIidExecAction, kind);
+    return QueryKind<Win32ExecAction>(kIidExecAction, kind);
   }
   HResult QueryInterface(std::shared_ptr<os::IShowMessageAction>& kind) override {
-    return QueryKind<Win32ShowMessageAction, ::IShowMessageAction>(p_.Get(), kIidShowMessageAction, kind);
+    return QueryKind<Win32ShowMessageAction>(kIidShowMessageAction, kind);
   }
-
- private:
-  ComPtr<::IAction> p_;
 };
 
-class Win32ActionCollection final : public IActionCollection {
+// The triggers or the actions of a definition: counted, read by index, made by kind.
+template <class Seam, class Native, class Item, class NativeKind>
+class Win32Collection final : public Wrapper<Seam, Native> {
  public:
-  explicit Win32ActionCollection(ComPtr<::IActionCollection> p) : p_(std::move(p)) {}
-  HResult get_Count(std::int32_t& count) override {
-    LONG value = 0;
-    const HRESULT hr = p_->get_Count(&value);
-    if (SUCCEEDED(hr)) count = static_cast<std::int32_t>(value);
-    return Note(hr);
+  using Wrapper<Seam, Native>::Wrapper;
+  HResult get_Count(std::int32_t& count) override { return this->template GetNumber<LONG>(&Native::get_Count, count); }
+  HResult get_Item(std::int32_t index, std::shared_ptr<typename Item::SeamInterface>& item) override {
+    return this->template GetChild<Item>(&Native::get_Item, item, index);
   }
-  HResult get_Item(std::int32_t index, std::shared_ptr<os::IAction>& action) override {
-    ComPtr<::IAction> native;
-    return Wrap<Win32Action>(p_->get_Item(index, native.GetAddressOf()), native, action);
+  HResult Create(std::int32_t type, std::shared_ptr<typename Item::SeamInterface>& item) override {
+    return this->template GetChild<Item>(&Native::Create, item, static_cast<NativeKind>(type));
   }
-  HResult Create(std::int32_t type, std::shared_ptr<os::IAction>& action) override {
-    ComPtr<::IAction> native;
-    return Wrap<Win32Action>(p_->Create(static_cast<TASK_ACTION_TYPE>(type), native.GetAddressOf()), native, action);
-  }
-
- private:
-  ComPtr<::IActionCollection> p_;
 };
+using Win32TriggerCollection =
+    Win32Collection<ITriggerCollection, ::ITriggerCollection, Win32Trigger, TASK_TRIGGER_TYPE2>;
+using Win32ActionCollection = Win32Collection<IActionCollection, ::IActionCollection, Win32Action, TASK_ACTION_TYPE>;
 
-class Win32Definition final : public ITaskDefinition {
+class Win32Definition final : public Wrapper<ITaskDefinition, ::ITaskDefinition> {
  public:
-  explicit Win32Definition(ComPtr<::ITaskDefinition> p) : p_(std::move(p)) {}
-  ::ITaskDefinition* Native() const { return p_.Get(); }
-
+  using Wrapper::Wrapper;
   HResult get_Principal(std::shared_ptr<IPrincipal>& principal) override {
-    ComPtr<::IPrincipal> native;
-    return Wrap<Win32Principal>(p_->get_Principal(native.GetAddressOf()), native, principal);
+    return GetChild<Win32Principal>(&::ITaskDefinition::get_Principal, principal);
   }
   HResult get_Settings(std::shared_ptr<ITaskSettings>& settings) override {
-    ComPtr<::ITaskSettings> native;
-    return Wrap<Win32Settings>(p_->get_Settings(native.GetAddressOf()), native, settings);
+    return GetChild<Win32Settings>(&::ITaskDefinition::get_Settings, settings);
   }
   HResult get_RegistrationInfo(std::shared_ptr<IRegistrationInfo>& info) override {
-    ComPtr<::IRegistrationInfo> native;
-    return Wrap<Win32RegistrationInfo>(p_->get_RegistrationInfo(native.GetAddressOf()), native, info);
+    return GetChild<Win32RegistrationInfo>(&::ITaskDefinition::get_RegistrationInfo, info);
   }
   HResult get_Triggers(std::shared_ptr<ITriggerCollection>& triggers) override {
-    ComPtr<::ITriggerCollection> native;
-    return Wrap<Win32TriggerCollection>(p_->get_Triggers(native.GetAddressOf()), native, triggers);
+    return GetChild<Win32TriggerCollection>(&::ITaskDefinition::get_Triggers, triggers);
   }
   HResult get_Actions(std::shared_ptr<IActionCollection>& actions) override {
-    ComPtr<::IActionCollection> native;
-    return Wrap<Win32ActionCollection>(p_->get_Actions(native.GetAddressOf()), native, actions);
+    return GetChild<Win32ActionCollection>(&::ITaskDefinition::get_Actions, actions);
   }
-
- private:
-  ComPtr<::ITaskDefinition> p_;
 };
 
-class Win32RegisteredTask final : public IRegisteredTask {
+class Win32RegisteredTask final : public Wrapper<IRegisteredTask, ::IRegisteredTask> {
  public:
-  explicit Win32RegisteredTask(ComPtr<::IRegisteredTask> p) : p_(std::move(p)) {}
-  HResult get_Name(std::string& name) override {
-    return GetText(name, [&](BSTR* v) { return p_->get_Name(v); });
-  }
-  HResult get_Enabled(bool& enabled) override {
-    return GetBool(enabled, [&](VARIANT_BOOL* v) { return p_->get_Enabled(v); });
-  }
+  using Wrapper::Wrapper;
+  HResult get_Name(std::string& name) override { return GetText(&::IRegisteredTask::get_Name, name); }
+  HResult get_Enabled(bool& enabled) override { return GetBool(&::IRegisteredTask::get_Enabled, enabled); }
   HResult get_Definition(std::shared_ptr<ITaskDefinition>& definition) override {
-    ComPtr<::ITaskDefinition> native;
-    return Wrap<Win32Definition>(p_->get_Definition(native.GetAddressOf()), native, definition);
+    return GetChild<Win32Definition>(&::IRegisteredTask::get_Definition, definition);
   }
-
- private:
-  ComPtr<::IRegisteredTask> p_;
 };
 
-class Win32Folder final : public ITaskFolder {
+class Win32Folder final : public Wrapper<ITaskFolder, ::ITaskFolder> {
  public:
-  explicit Win32Folder(ComPtr<::ITaskFolder> p) : p_(std::move(p)) {}
-  HResult get_Path(std::string& path) override {
-    return GetText(path, [&](BSTR* v) { return p_->get_Path(v); });
-  }
+  using Wrapper::Wrapper;
+  HResult get_Path(std::string& path) override { return GetText(&::ITaskFolder::get_Path, path); }
   HResult GetFolder(const std::string& path, std::shared_ptr<ITaskFolder>& folder) override {
-    ComPtr<::ITaskFolder> native;
-    return Wrap<Win32Folder>(p_->GetFolder(Bstr(path), native.GetAddressOf()), native, folder);
+    return GetChild<Win32Folder>(&::ITaskFolder::GetFolder, folder, Bstr(path));
   }
   HResult CreateFolder(const std::string& path, const OptionalText& sddl,
                        std::shared_ptr<ITaskFolder>& folder) override {
-    ComPtr<::ITaskFolder> native;
     const Variant security(sddl);
-    return Wrap<Win32Folder>(p_->CreateFolder(Bstr(path), security, native.GetAddressOf()), native, folder);
+    return GetChild<Win32Folder>(&::ITaskFolder::CreateFolder, folder, Bstr(path), security);
   }
   HResult DeleteFolder(const std::string& path, std::int32_t flags) override {
-    return Note(p_->DeleteFolder(Bstr(path), flags));
+    return Invoke(&::ITaskFolder::DeleteFolder, Bstr(path), flags);
   }
   HResult GetTask(const std::string& path, std::shared_ptr<IRegisteredTask>& task) override {
-    ComPtr<::IRegisteredTask> native;
-    return Wrap<Win32RegisteredTask>(p_->GetTask(Bstr(path), native.GetAddressOf()), native, task);
+    return GetChild<Win32RegisteredTask>(&::ITaskFolder::GetTask, task, Bstr(path));
   }
   HResult DeleteTask(const std::string& name, std::int32_t flags) override {
-    return Note(p_->DeleteTask(Bstr(name), flags));
+    return Invoke(&::ITaskFolder::DeleteTask, Bstr(name), flags);
   }
   HResult RegisterTaskDefinition(const std::string& path, ITaskDefinition& definition, std::int32_t flags,
                                  const OptionalText& userId, const OptionalText& password, std::int32_t logonType,
@@ -624,36 +535,26 @@ class Win32Folder final : public ITaskFolder {
     auto* native = dynamic_cast<Win32Definition*>(&definition);
     if (native == nullptr) return Note(E_INVALIDARG);
     const Variant user(userId), secret(password), security(sddl);
-    ComPtr<::IRegisteredTask> registered;
-    return Wrap<Win32RegisteredTask>(
-        p_->RegisterTaskDefinition(Bstr(path), native->Native(), flags, user, secret,
-                                   static_cast<TASK_LOGON_TYPE>(logonType), security, registered.GetAddressOf()),
-        registered, task);
+    return GetChild<Win32RegisteredTask>(&::ITaskFolder::RegisterTaskDefinition, task, Bstr(path),
+                                         native->NativeObject(), flags, user, secret,
+                                         static_cast<TASK_LOGON_TYPE>(logonType), security);
   }
-
- private:
-  ComPtr<::ITaskFolder> p_;
 };
 
-class Win32Service final : public ITaskService {
+class Win32Service final : public Wrapper<ITaskService, ::ITaskService> {
  public:
-  explicit Win32Service(ComPtr<::ITaskService> p) : p_(std::move(p)) {}
+  using Wrapper::Wrapper;
   HResult Connect(const std::string& server, const std::string& user, const std::string& domain,
                   const std::string& password) override {
     const Variant s{OptionalText(server)}, u{OptionalText(user)}, d{OptionalText(domain)}, p{OptionalText(password)};
-    return Note(p_->Connect(s, u, d, p));
+    return Invoke(&::ITaskService::Connect, s, u, d, p);
   }
   HResult GetFolder(const std::string& path, std::shared_ptr<ITaskFolder>& folder) override {
-    ComPtr<::ITaskFolder> native;
-    return Wrap<Win32Folder>(p_->GetFolder(Bstr(path), native.GetAddressOf()), native, folder);
+    return GetChild<Win32Folder>(&::ITaskService::GetFolder, folder, Bstr(path));
   }
   HResult NewTask(std::int32_t flags, std::shared_ptr<ITaskDefinition>& definition) override {
-    ComPtr<::ITaskDefinition> native;
-    return Wrap<Win32Definition>(p_->NewTask(static_cast<DWORD>(flags), native.GetAddressOf()), native, definition);
+    return GetChild<Win32Definition>(&::ITaskService::NewTask, definition, static_cast<DWORD>(flags));
   }
-
- private:
-  ComPtr<::ITaskService> p_;
 };
 
 }  // namespace
@@ -699,6 +600,23 @@ bool Win32Accounts::QueryComputerName(std::string& name) {
   DWORD size = sizeof buffer;
   if (!GetComputerNameA(buffer, &size)) return false;
   name = AnsiToUtf8(std::string_view(buffer, size));
+  return true;
+}
+
+bool Win32Accounts::QueryUserNameW(std::string& name) {
+  wchar_t buffer[260];
+  DWORD size = 260;
+  if (!GetUserNameW(buffer, &size) || size == 0) return false;
+  // The count includes the terminating null character.
+  name = WideToUtf8(std::wstring_view(buffer, size - 1));
+  return true;
+}
+
+bool Win32Accounts::QueryComputerNameW(std::string& name) {
+  wchar_t buffer[16];
+  DWORD size = 16;
+  if (!GetComputerNameW(buffer, &size)) return false;
+  name = WideToUtf8(std::wstring_view(buffer, size));
   return true;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // os::ITaskSchedulerLibrary over the Task Scheduler 2.0 COM objects (taskschd.h), and
-// os::IAccounts over GetUserNameA and GetComputerNameA. COM must be initialized on the
+// os::IAccounts over GetUserNameA/W and GetComputerNameA/W. COM must be initialized on the
 // calling thread.
 
 #include "platform/os/Accounts.h"
@@ -18,6 +18,8 @@ class Win32Accounts final : public os::IAccounts {
  public:
   bool QueryUserName(std::string& name) override;
   bool QueryComputerName(std::string& name) override;
+  bool QueryUserNameW(std::string& name) override;
+  bool QueryComputerNameW(std::string& name) override;
 };
 
 }  // namespace os::win32

@@ -9,7 +9,9 @@
 #include <cstddef>
 #include <cstring>
 #include <string_view>
+#include <utility>
 
+#include "platform/os/win32/ComWrapper.h"
 #include "platform/os/win32/Text.h"
 
 namespace os::win32 {
@@ -29,14 +31,6 @@ std::string TakeText(LPWSTR text) {
   std::string result = WideToUtf8(text);
   CoTaskMemFree(text);
   return result;
-}
-
-template <class Getter>
-std::int32_t GetText(Getter getter, std::string& result) {
-  LPWSTR text = nullptr;
-  const HRESULT hr = getter(&text);
-  result = TakeText(text);
-  return hr;
 }
 
 TASK_TRIGGER ToNative(const TaskTrigger10& trigger) {
@@ -85,136 +79,141 @@ TaskTrigger10 FromNative(const TASK_TRIGGER& native) {
   return trigger;
 }
 
-class Win32TaskTrigger10 final : public ITaskTrigger10 {
+// A Task Scheduler 1.0 seam object. Texts go as wide strings; results pass unchanged.
+template <class Seam, class Native>
+class Wrapper10 : public ComWrapper<Seam, Native> {
  public:
-  explicit Win32TaskTrigger10(ComPtr<ITaskTrigger> trigger) : trigger_(std::move(trigger)) {}
+  using ComWrapper<Seam, Native>::ComWrapper;
+
+ protected:
+  template <class Method>
+  std::int32_t CallWithText(Method method, const std::string& text) {
+    return this->Call(method, Utf8ToWide(text).c_str());
+  }
+  // A text the call allocates with CoTaskMemAlloc.
+  template <class Method>
+  std::int32_t GetText(Method method, std::string& out) {
+    LPWSTR text = nullptr;
+    const HRESULT hr = this->Call(method, &text);
+    out = TakeText(text);
+    return hr;
+  }
+  // A number the call gives as its own type (WORD, DWORD).
+  template <class NativeNumber, class Method, class Number>
+  std::int32_t GetNumber(Method method, Number& out) {
+    NativeNumber value = 0;
+    const HRESULT hr = this->Call(method, &value);
+    out = value;
+    return hr;
+  }
+  // An object the call gives through its last argument, as the seam object Child.
+  template <class Child, class Method, class... Args>
+  std::int32_t GetChild(Method method, std::shared_ptr<typename Child::SeamInterface>& out, Args&&... args) {
+    ComPtr<typename Child::NativeInterface> native;
+    const HRESULT hr = this->Call(method, std::forward<Args>(args)..., native.GetAddressOf());
+    Adopt<Child>(hr, native, out);
+    return hr;
+  }
+};
+
+class Win32TaskTrigger10 final : public Wrapper10<ITaskTrigger10, ITaskTrigger> {
+ public:
+  using Wrapper10::Wrapper10;
 
   std::int32_t SetTrigger(const TaskTrigger10& trigger) override {
     TASK_TRIGGER native = ToNative(trigger);
-    return trigger_->SetTrigger(&native);
+    return p_->SetTrigger(&native);
   }
   std::int32_t GetTrigger(TaskTrigger10& trigger) override {
     TASK_TRIGGER native{};
     native.cbTriggerSize = sizeof(native);
-    const HRESULT hr = trigger_->GetTrigger(&native);
+    const HRESULT hr = p_->GetTrigger(&native);
     if (SUCCEEDED(hr)) trigger = FromNative(native);
     return hr;
   }
-
- private:
-  ComPtr<ITaskTrigger> trigger_;
 };
 
-class Win32PersistFile10 final : public IPersistFile10 {
+class Win32PersistFile10 final : public Wrapper10<IPersistFile10, IPersistFile> {
  public:
-  explicit Win32PersistFile10(ComPtr<IPersistFile> file) : file_(std::move(file)) {}
-  std::int32_t Save() override { return file_->Save(nullptr, TRUE); }
-
- private:
-  ComPtr<IPersistFile> file_;
+  using Wrapper10::Wrapper10;
+  std::int32_t Save() override { return p_->Save(nullptr, TRUE); }
 };
 
-class Win32Task10 final : public ITask10 {
+class Win32Task10 final : public Wrapper10<ITask10, ITask> {
  public:
-  explicit Win32Task10(ComPtr<ITask> task) : task_(std::move(task)) {}
+  using Wrapper10::Wrapper10;
 
-  std::int32_t SetFlags(std::uint32_t flags) override { return task_->SetFlags(flags); }
-  std::int32_t GetFlags(std::uint32_t& flags) override {
-    DWORD value = 0;
-    const HRESULT hr = task_->GetFlags(&value);
-    flags = value;
-    return hr;
-  }
+  std::int32_t SetFlags(std::uint32_t flags) override { return p_->SetFlags(flags); }
+  std::int32_t GetFlags(std::uint32_t& flags) override { return GetNumber<DWORD>(&ITask::GetFlags, flags); }
   std::int32_t SetAccountInformation(const std::string& account, const std::optional<std::string>& password) override {
     const std::wstring wideAccount = Utf8ToWide(account);
     const std::wstring widePassword = password ? Utf8ToWide(*password) : std::wstring();
-    return task_->SetAccountInformation(wideAccount.c_str(), password ? widePassword.c_str() : nullptr);
+    return p_->SetAccountInformation(wideAccount.c_str(), password ? widePassword.c_str() : nullptr);
   }
   std::int32_t GetAccountInformation(std::string& account) override {
-    return GetText([this](LPWSTR* text) { return task_->GetAccountInformation(text); }, account);
+    return GetText(&ITask::GetAccountInformation, account);
   }
   std::int32_t SetIdleWait(std::uint16_t idleMinutes, std::uint16_t deadlineMinutes) override {
-    return task_->SetIdleWait(idleMinutes, deadlineMinutes);
+    return p_->SetIdleWait(idleMinutes, deadlineMinutes);
   }
   std::int32_t GetIdleWait(std::uint16_t& idleMinutes, std::uint16_t& deadlineMinutes) override {
     WORD idle = 0;
     WORD deadline = 0;
-    const HRESULT hr = task_->GetIdleWait(&idle, &deadline);
+    const HRESULT hr = p_->GetIdleWait(&idle, &deadline);
     idleMinutes = idle;
     deadlineMinutes = deadline;
     return hr;
   }
-  std::int32_t SetCreator(const std::string& creator) override {
-    return task_->SetCreator(Utf8ToWide(creator).c_str());
-  }
-  std::int32_t GetCreator(std::string& creator) override {
-    return GetText([this](LPWSTR* text) { return task_->GetCreator(text); }, creator);
-  }
-  std::int32_t SetComment(const std::string& comment) override {
-    return task_->SetComment(Utf8ToWide(comment).c_str());
-  }
-  std::int32_t GetComment(std::string& comment) override {
-    return GetText([this](LPWSTR* text) { return task_->GetComment(text); }, comment);
-  }
+  std::int32_t SetCreator(const std::string& creator) override { return CallWithText(&ITask::SetCreator, creator); }
+  std::int32_t GetCreator(std::string& creator) override { return GetText(&ITask::GetCreator, creator); }
+  std::int32_t SetComment(const std::string& comment) override { return CallWithText(&ITask::SetComment, comment); }
+  std::int32_t GetComment(std::string& comment) override { return GetText(&ITask::GetComment, comment); }
   std::int32_t SetApplicationName(const std::string& applicationName) override {
-    return task_->SetApplicationName(Utf8ToWide(applicationName).c_str());
+    return CallWithText(&ITask::SetApplicationName, applicationName);
   }
   std::int32_t GetApplicationName(std::string& applicationName) override {
-    return GetText([this](LPWSTR* text) { return task_->GetApplicationName(text); }, applicationName);
+    return GetText(&ITask::GetApplicationName, applicationName);
   }
   std::int32_t SetParameters(const std::string& parameters) override {
-    return task_->SetParameters(Utf8ToWide(parameters).c_str());
+    return CallWithText(&ITask::SetParameters, parameters);
   }
-  std::int32_t GetParameters(std::string& parameters) override {
-    return GetText([this](LPWSTR* text) { return task_->GetParameters(text); }, parameters);
-  }
+  std::int32_t GetParameters(std::string& parameters) override { return GetText(&ITask::GetParameters, parameters); }
   std::int32_t SetWorkingDirectory(const std::string& workingDirectory) override {
-    return task_->SetWorkingDirectory(Utf8ToWide(workingDirectory).c_str());
+    return CallWithText(&ITask::SetWorkingDirectory, workingDirectory);
   }
   std::int32_t GetWorkingDirectory(std::string& workingDirectory) override {
-    return GetText([this](LPWSTR* text) { return task_->GetWorkingDirectory(text); }, workingDirectory);
+    return GetText(&ITask::GetWorkingDirectory, workingDirectory);
   }
   std::int32_t CreateTrigger(std::uint16_t& newIndex, std::shared_ptr<ITaskTrigger10>& trigger) override {
     WORD index = 0;
-    ComPtr<ITaskTrigger> native;
-    const HRESULT hr = task_->CreateTrigger(&index, native.GetAddressOf());
+    const std::int32_t hr = GetChild<Win32TaskTrigger10>(&ITask::CreateTrigger, trigger, &index);
     newIndex = index;
-    trigger = SUCCEEDED(hr) && native ? std::make_shared<Win32TaskTrigger10>(std::move(native)) : nullptr;
     return hr;
   }
-  std::int32_t DeleteTrigger(std::uint16_t index) override { return task_->DeleteTrigger(index); }
+  std::int32_t DeleteTrigger(std::uint16_t index) override { return p_->DeleteTrigger(index); }
   std::int32_t GetTriggerCount(std::uint16_t& count) override {
-    WORD value = 0;
-    const HRESULT hr = task_->GetTriggerCount(&value);
-    count = value;
-    return hr;
+    return GetNumber<WORD>(&ITask::GetTriggerCount, count);
   }
   std::int32_t GetTrigger(std::uint16_t index, std::shared_ptr<ITaskTrigger10>& trigger) override {
-    ComPtr<ITaskTrigger> native;
-    const HRESULT hr = task_->GetTrigger(index, native.GetAddressOf());
-    trigger = SUCCEEDED(hr) && native ? std::make_shared<Win32TaskTrigger10>(std::move(native)) : nullptr;
-    return hr;
+    return GetChild<Win32TaskTrigger10>(&ITask::GetTrigger, trigger, index);
   }
   std::int32_t QueryPersistFile(std::shared_ptr<IPersistFile10>& persistFile) override {
     ComPtr<IPersistFile> file;
-    const HRESULT hr = task_->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.GetAddressOf()));
-    persistFile = SUCCEEDED(hr) && file ? std::make_shared<Win32PersistFile10>(std::move(file)) : nullptr;
+    const HRESULT hr = p_->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.GetAddressOf()));
+    Adopt<Win32PersistFile10>(hr, file, persistFile);
     return hr;
   }
-
- private:
-  ComPtr<ITask> task_;
 };
 
-class Win32EnumWorkItems10 final : public IEnumWorkItems10 {
+class Win32EnumWorkItems10 final : public Wrapper10<IEnumWorkItems10, IEnumWorkItems> {
  public:
-  explicit Win32EnumWorkItems10(ComPtr<IEnumWorkItems> items) : items_(std::move(items)) {}
+  using Wrapper10::Wrapper10;
 
   std::int32_t Next(std::uint32_t count, std::vector<std::string>& names, std::uint32_t& fetched) override {
     names.clear();
     LPWSTR* array = nullptr;
     ULONG got = 0;
-    const HRESULT hr = items_->Next(count, &array, &got);
+    const HRESULT hr = p_->Next(count, &array, &got);
     fetched = got;
     if (array != nullptr) {
       for (ULONG i = 0; i < got; ++i) names.push_back(TakeText(array[i]));
@@ -222,37 +221,31 @@ class Win32EnumWorkItems10 final : public IEnumWorkItems10 {
     }
     return hr;
   }
-
- private:
-  ComPtr<IEnumWorkItems> items_;
 };
 
-class Win32TaskScheduler10 final : public ITaskScheduler10 {
+class Win32TaskScheduler10 final : public Wrapper10<ITaskScheduler10, ITaskScheduler> {
  public:
-  explicit Win32TaskScheduler10(ComPtr<ITaskScheduler> scheduler) : scheduler_(std::move(scheduler)) {}
+  using Wrapper10::Wrapper10;
 
   std::int32_t Enum(std::shared_ptr<IEnumWorkItems10>& items) override {
-    ComPtr<IEnumWorkItems> native;
-    const HRESULT hr = scheduler_->Enum(native.GetAddressOf());
-    items = SUCCEEDED(hr) && native ? std::make_shared<Win32EnumWorkItems10>(std::move(native)) : nullptr;
-    return hr;
+    return GetChild<Win32EnumWorkItems10>(&ITaskScheduler::Enum, items);
   }
   std::int32_t Activate(const std::string& name, std::shared_ptr<ITask10>& task) override {
     ComPtr<ITask> native;
     const HRESULT hr =
-        scheduler_->Activate(Utf8ToWide(name).c_str(), IID_ITask, reinterpret_cast<IUnknown**>(native.GetAddressOf()));
-    task = SUCCEEDED(hr) && native ? std::make_shared<Win32Task10>(std::move(native)) : nullptr;
+        p_->Activate(Utf8ToWide(name).c_str(), IID_ITask, reinterpret_cast<IUnknown**>(native.GetAddressOf()));
+    Adopt<Win32Task10>(hr, native, task);
     return hr;
   }
-  std::int32_t Delete(const std::string& name) override { return scheduler_->Delete(Utf8ToWide(name).c_str()); }
+  std::int32_t Delete(const std::string& name) override { return CallWithText(&ITaskScheduler::Delete, name); }
   std::int32_t NewWorkItem(const std::string& name, std::shared_ptr<ITask10>& task) override {
     task = nullptr;
     const std::wstring wideName = Utf8ToWide(name);
     ComPtr<IUnknown> item;
-    HRESULT hr = scheduler_->NewWorkItem(wideName.c_str(), CLSID_CTask, IID_IScheduledWorkItem, item.GetAddressOf());
+    HRESULT hr = p_->NewWorkItem(wideName.c_str(), CLSID_CTask, IID_IScheduledWorkItem, item.GetAddressOf());
     // Wine hands out a new job only as ITask, the interface asked for next anyway.
     if (hr == E_NOINTERFACE)
-      hr = scheduler_->NewWorkItem(wideName.c_str(), CLSID_CTask, IID_ITask, item.ReleaseAndGetAddressOf());
+      hr = p_->NewWorkItem(wideName.c_str(), CLSID_CTask, IID_ITask, item.ReleaseAndGetAddressOf());
     if (FAILED(hr) || !item) return hr;
     // The work item of class CTask is a job: its program and triggers are ITask's.
     ComPtr<ITask> native;
@@ -261,9 +254,6 @@ class Win32TaskScheduler10 final : public ITaskScheduler10 {
     task = std::make_shared<Win32Task10>(std::move(native));
     return hr;
   }
-
- private:
-  ComPtr<ITaskScheduler> scheduler_;
 };
 
 }  // namespace
@@ -273,7 +263,7 @@ std::int32_t Win32TaskScheduler10Library::CreateInstance(std::shared_ptr<ITaskSc
   ComPtr<ITaskScheduler> scheduler;
   const HRESULT hr = CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskScheduler,
                                       reinterpret_cast<void**>(scheduler.GetAddressOf()));
-  if (SUCCEEDED(hr) && scheduler) aScheduler = std::make_shared<Win32TaskScheduler10>(std::move(scheduler));
+  Adopt<Win32TaskScheduler10>(hr, scheduler, aScheduler);
   return hr;
 }
 
