@@ -61,7 +61,7 @@ std::string SystemText(std::uint32_t code) { return rtl::Trim(os::System().Syste
 // Writes the body beside the target and puts it in place in one step; whatever fails leaves
 // neither a partial target nor the temporary file.
 void SaveBeside(const std::string& target, const std::string& body) {
-  const std::string partial = target + ".download";
+  const std::string partial = target + std::string(kPartialSuffix);
   if (const std::uint32_t error = os::Files().WriteAll(partial, body); error != 0) {
     os::Files().Remove(partial);
     throw EFCreateError(rtl::Format("Cannot create file \"%s\". %s", {partial, SystemText(error)}));

@@ -44,6 +44,9 @@ TEST(UpdateReplyTest, ValuesByNameInAnyCaseFirstLineWins) {
       {"version=1.6\r\nuri=https://a/b.exe\r\nreleasenotes=x<br />y\r\n", {"1.6", "https://a/b.exe", "x<br />y"}},
       {"VERSION=2\nUri=u\rReleaseNotes=n", {"2", "u", "n"}},
       {"version=1\r\nversion=2\r\n", {"1", "", ""}},
+      {"uri=https://a/1.exe\nURI=https://a/2.exe\nreleasenotes=first\nReleaseNotes=second\nVersion=3\nversion=4",
+       {"3", "https://a/1.exe", "first"}},
+      {"uri=\r\nuri=https://a/2.exe\r\n", {"", "", ""}},
       {" version=2\r\nversion =3\r\n", {"", "", ""}},
       {"release=1\r\nno equals\r\n\r\n=x\r\n", {"", "", ""}},
       {"uri=https://h/x?a=b=c\r\n", {"", "https://h/x?a=b=c", ""}},
@@ -67,13 +70,40 @@ TEST(UpdateReplyTest, AddressesAndFileNames) {
                               " https://h/x"}) {
     EXPECT_FALSE(IsHttpsAddress(address)) << address;
   }
-  EXPECT_EQ(UpdateFileName("https://h/a/setup.exe"), "setup.exe");
-  EXPECT_EQ(UpdateFileName("https://h/a\\b:c.exe"), "c.exe");
-  EXPECT_EQ(UpdateFileName("https://h/a/"), "");
-  for (const char* name : {"setup.exe", "Setup 1.6.msi"}) EXPECT_TRUE(IsPlainFileName(name)) << name;
-  for (const char* name : {"", ".", "..", "get.php?id=1", "a*b", "a|b", "a\"b", "a\tb"}) {
-    EXPECT_FALSE(IsPlainFileName(name)) << name;
-  }
+  struct Name {
+    std::string address, name;
+  };
+  const Name names[] = {
+      {"https://h/a/setup.exe", "setup.exe"},
+      {"https://h/a\\b:c.exe", "c.exe"},
+      {"https://h/a/", ""},
+      {"https://h:1/", ""},
+      {"https://h", ""},
+      {"https://h?x=/a.exe", ""},
+      {"https://h/get/Setup.exe?token=a/b.exe#x", "Setup.exe"},
+      {"https://h/Setup.exe#part/x.exe", "Setup.exe"},
+      {"https://h/a?b#c?d/e.exe", "a"},
+      {"https://h/Setup%20v2%2Fx.exe", "Setup%20v2%2Fx.exe"},
+  };
+  for (const Name& n : names) EXPECT_EQ(UpdateFileName(n.address), n.name) << n.address;
+
+  const std::string accented = [] {
+    std::string text;
+    for (int i = 0; i < 246; ++i) text += "\xC3\xA9";  // 246 UTF-16 units in 492 bytes
+    return text;
+  }();
+  const Lines plain{"setup.exe", "Setup 1.6.msi", "COM10.exe", "CONSOLE.exe", "LPT.exe", "nul_.exe", "con-setup.exe",
+                    ".exe", std::string(246, 'a'), accented};
+  for (const std::string& name : plain) EXPECT_TRUE(IsPlainFileName(name)) << name;
+  const Lines refused{"", ".", "..", "get.php?id=1", "a*b", "a|b", "a\"b", "a\tb",
+                      // devices, with or without an extension, in any case
+                      "CON", "con.exe", "Prn.msi", "aux", "NUL.tar.gz", "AUX .txt", "COM1", "com9.exe", "LPT1.msi",
+                      "lPt9", "COM\xC2\xB9.exe",
+                      // what Windows would cut off
+                      "setup.exe.", "setup.exe ", "setup ",
+                      // "<name>.download" past 255 UTF-16 units
+                      std::string(247, 'a'), accented + "\xC3\xA9"};
+  for (const std::string& name : refused) EXPECT_FALSE(IsPlainFileName(name)) << name;
   EXPECT_EQ(KiB(1023), 0);
   EXPECT_EQ(KiB(2048), 2);
 }
@@ -170,6 +200,7 @@ TEST_F(UpdateTest, NoNewerVersionSaysNothingToUpdate) {
   const Case cases[] = {
       {"version=1.6", true},      {"version=1.5.1", true}, {"VERSION=2", true},  {"version=1.5", false},
       {"version=1.4", false},     {"uri=https://x/y.exe", false}, {" version=2", false}, {"version=1.5.0", false},
+      {"\xEF\xBB\xBFversion=1.6", true}, {"uri=x\r\n\xEF\xBB\xBFversion=1.6", false},
   };
   for (const Case& c : cases) {
     backend_->messageBoxes.clear();
@@ -185,6 +216,22 @@ TEST_F(UpdateTest, NoNewerVersionSaysNothingToUpdate) {
       EXPECT_EQ(backend_->messageBoxes[0].type, ui::DialogType::Information);
     }
   }
+}
+
+TEST_F(UpdateTest, EverySuccessfulReplyGivesTheDownloadAddress) {
+  // Not newer: the address is taken all the same.
+  Reply(kCheckURL, {.body = "version=1.5\r\nuri=https://files.test/old.exe"});
+  ClickCheck();
+  EXPECT_FALSE(tab_->TabVisible());
+  EXPECT_EQ(dialog_->FUpdateURI, "https://files.test/old.exe");
+  // Newer without an address: none is kept from before.
+  Reply(kCheckURL, {.body = "version=2"});
+  ClickCheck();
+  EXPECT_TRUE(tab_->TabVisible());
+  EXPECT_EQ(dialog_->FUpdateURI, "");
+  Reply(kCheckURL, {.body = "uri=https://files.test/any.exe"});
+  ClickCheck();
+  EXPECT_EQ(dialog_->FUpdateURI, "https://files.test/any.exe");
 }
 
 TEST_F(UpdateTest, CheckFailuresShowTheErrorBox) {
@@ -275,7 +322,9 @@ TEST_F(UpdateTest, DownloadLandsOnTheDesktopAndIsOpened) {
 
 TEST_F(UpdateTest, DownloadAddressesThatAreRefused) {
   const std::string refusals[] = {"http://files.test/setup.exe", "file:///C:/Windows/notepad.exe", "ftp://f/setup.exe",
-                                  "", "https://files.test/get/", "https://files.test/..", "https://files.test/get.php?id=1"};
+                                  "", "https://files.test/get/", "https://files.test/..", "https://files.test?a=/b.exe",
+                                  "https://files.test/get/CON.exe?x=1", "https://files.test/setup.exe.",
+                                  "https://files.test/" + std::string(247, 's')};
   for (const std::string& uri : refusals) Reply(uri, {.body = "MZ"});
   for (const std::string& uri : refusals) {
     dialog_->FUpdateURI = uri;
@@ -287,12 +336,24 @@ TEST_F(UpdateTest, DownloadAddressesThatAreRefused) {
   ExpectNoFileOnDesktop();
   const Lines texts = BoxTexts();
   ASSERT_EQ(texts.size(), std::size(refusals));
-  for (int i = 0; i < 4; ++i) {
+  for (std::size_t i = 0; i < 4; ++i) {
     EXPECT_EQ(texts[i], kErrorHead + "The download address is not an HTTPS address: " + refusals[i]);
   }
-  for (int i = 4; i < 7; ++i) {
+  for (std::size_t i = 4; i < std::size(refusals); ++i) {
     EXPECT_EQ(texts[i], kErrorHead + "The download address names no file: " + refusals[i]);
   }
+}
+
+TEST_F(UpdateTest, QueryAndFragmentAreNoPartOfTheName) {
+  const std::string uri = kInstallerURL + "?token=a/b%2F.lnk#top";
+  Reply(uri, {.body = "MZ"});
+  dialog_->FUpdateURI = uri;
+  dialog_->DownloadUpdate();
+  ASSERT_EQ(http_.requests.size(), 1u);
+  EXPECT_EQ(http_.requests[0].url, uri);
+  EXPECT_EQ(windows_.files.Content(kTarget), "MZ");
+  ASSERT_EQ(launcher_.calls.size(), 1u);
+  EXPECT_EQ(launcher_.calls[0].file, kTarget);
 }
 
 TEST_F(UpdateTest, FailedDownloadsLeaveNoFile) {
