@@ -36,6 +36,19 @@ const rtl::ResourceString rsupdatenothttps{"rsupdatenothttps",
 const rtl::ResourceString rsupdatenofilename{"rsupdatenofilename", "The download address names no file: %0:s"};
 const rtl::ResourceString rsupdateincomplete{"rsupdateincomplete",
                                              "The download ended after %0:d of %1:d bytes."};
+const rtl::ResourceString rsupdatereplytoolarge{"rsupdatereplytoolarge",
+                                                "The reply of the update service is longer than %0:d KiB."};
+const rtl::ResourceString rsupdatedownloadtoolarge{"rsupdatedownloadtoolarge",
+                                                   "The download is larger than %0:d MiB."};
+const rtl::ResourceString rsupdatedownloadtooslow{"rsupdatedownloadtooslow",
+                                                  "The download took longer than %0:d minutes."};
+
+// A reply of the service is a few lines; an installer is some MiB. A server that sends more,
+// or a byte now and then to stay within each step's time-out, would otherwise hold the
+// dialog (and a 32-bit process's memory) without end.
+constexpr std::int64_t kReplyLimitBytes = 64 * 1024;
+constexpr std::int64_t kDownloadLimitBytes = 512 * 1024 * 1024;
+constexpr std::uint64_t kDownloadLimitMs = 10 * 60 * 1000;
 
 bool IsSuccessStatus(int code) { return code >= 200 && code <= 299; }
 
@@ -85,8 +98,11 @@ void TdlgAbout::DoCheckForUpdates() {
   try {
     std::unique_ptr<os::IHttpClient> http = os::Http().CreateClient();
     http->SetUserAgent(labelProduct->Caption());
+    http->SetLimits({kReplyLimitBytes, 0});
     if (!http->Get(UpdateServiceURL(UpdateServiceHost, FProductID))) {
-      ShowUpdateError(http->LastErrorText());
+      ShowUpdateError(http->LimitPassed() == os::HttpLimit::Size
+                          ? rtl::Format(rtl::LoadResString(rsupdatereplytoolarge), {kReplyLimitBytes >> 10})
+                          : http->LastErrorText());
       return;
     }
     std::string whole;
@@ -156,8 +172,20 @@ void TdlgAbout::DownloadUpdate() {
   http->SetStatusCallback([this](os::HttpStatusReason reason, const std::string& value) {
     DownloadSocketStatus(reason, value);
   });
+  http->SetLimits({kDownloadLimitBytes, kDownloadLimitMs});
   if (!http->Get(FUpdateURI)) {
-    ShowUpdateError(http->LastErrorText());
+    switch (http->LimitPassed()) {
+      case os::HttpLimit::Size:
+        ShowUpdateError(rtl::Format(rtl::LoadResString(rsupdatedownloadtoolarge), {kDownloadLimitBytes >> 20}));
+        break;
+      case os::HttpLimit::Time:
+        ShowUpdateError(
+            rtl::Format(rtl::LoadResString(rsupdatedownloadtooslow), {static_cast<std::int64_t>(kDownloadLimitMs / 60000)}));
+        break;
+      case os::HttpLimit::None:
+        ShowUpdateError(http->LastErrorText());
+        break;
+    }
     return;
   }
   if (!IsSuccessStatus(http->ResultCode())) {

@@ -267,6 +267,42 @@ TEST_F(UpdateTest, CheckFailuresShowTheErrorBox) {
   EXPECT_EQ(http_.clientsAlive, 0);
 }
 
+TEST_F(UpdateTest, ReplyIsReadUpTo64KiB) {
+  const auto padded = [](std::size_t size) {
+    std::string body = "version=2\r\n";
+    body.resize(size, 'x');
+    return body;
+  };
+  struct Case {
+    fakes::FakeHttp::Reply reply;
+    bool read;
+  };
+  const Case cases[] = {
+      {{.body = padded(65536), .chunks = {1000, 30000}}, true},
+      {{.body = padded(65537), .chunks = {1000, 30000}}, false},
+      // Longer than announced: stopped where it passes the bound.
+      {{.body = padded(65537), .length = 10, .chunks = {65537}}, false},
+      // Announced longer: not read at all.
+      {{.body = "version=2", .length = 65537}, false},
+      {{.body = padded(200000), .length = 0, .chunks = {4096, 4096}}, false},
+  };
+  for (const Case& c : cases) {
+    backend_->messageBoxes.clear();
+    windows_.system.debugOutput.clear();
+    tab_->SetTabVisible(false);
+    Reply(kCheckURL, c.reply);
+    ClickCheck();
+    const std::string shown = c.reply.body.substr(0, 20) + " of " + std::to_string(c.reply.body.size());
+    EXPECT_EQ(tab_->TabVisible(), c.read) << shown;
+    if (c.read) {
+      EXPECT_TRUE(backend_->messageBoxes.empty()) << shown;
+    } else {
+      EXPECT_EQ(BoxTexts(), (Lines{kErrorHead + "The reply of the update service is longer than 64 KiB."})) << shown;
+      EXPECT_TRUE(windows_.system.debugOutput.empty()) << shown;
+    }
+  }
+}
+
 TEST_F(UpdateTest, DownloadLandsOnTheDesktopAndIsOpened) {
   OfferUpdate();
   ClickCheck();
@@ -374,6 +410,32 @@ TEST_F(UpdateTest, FailedDownloadsLeaveNoFile) {
                                kErrorHead + "The server name or address could not be resolved"}));
   ExpectNoFileOnDesktop();
   EXPECT_TRUE(launcher_.calls.empty());
+  ExpectDialogReady();
+}
+
+TEST_F(UpdateTest, DownloadBoundsOfSizeAndTime) {
+  dialog_->FUpdateURI = kInstallerURL;
+  // 512 MiB announced is still taken (and then found cut); one byte more is not read.
+  Reply(kInstallerURL, {.body = "MZ", .length = 536870912});
+  dialog_->DownloadUpdate();
+  Reply(kInstallerURL, {.body = "MZ", .length = 536870913});
+  dialog_->DownloadUpdate();
+  // A minute between reads: ten of them keep within the ten minutes, the eleventh does not.
+  const std::string body(11, 'x');
+  Reply(kInstallerURL, {.body = body.substr(0, 10), .chunks = std::vector<std::size_t>(10, 1)});
+  http_.duringRead = [this] { windows_.system.ticks += 60000; };
+  dialog_->DownloadUpdate();
+  EXPECT_EQ(windows_.files.Content(kTarget), body.substr(0, 10));
+  ASSERT_EQ(launcher_.calls.size(), 1u);
+  windows_.files.Remove(kTarget);
+  Reply(kInstallerURL, {.body = body, .chunks = std::vector<std::size_t>(11, 1)});
+  dialog_->DownloadUpdate();
+
+  EXPECT_EQ(BoxTexts(), (Lines{kErrorHead + "The download ended after 2 of 536870912 bytes.",
+                               kErrorHead + "The download is larger than 512 MiB.",
+                               kErrorHead + "The download took longer than 10 minutes."}));
+  EXPECT_EQ(launcher_.calls.size(), 1u);
+  ExpectNoFileOnDesktop();
   ExpectDialogReady();
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // HTTP in memory: replies by address, each with a status, a body, a length header and the
-// chunks the body arrives in; a failed transfer with its error text; every request recorded
-// with its user agent. And a recorder of the shell's ShellExecute calls.
+// chunks the body arrives in; a failed transfer with its error text; the client's bounds kept
+// as the real client keeps them (on the fake system's clock); every request recorded with its
+// user agent. And a recorder of the shell's ShellExecute calls.
 
 #include <cstdint>
 #include <functional>
