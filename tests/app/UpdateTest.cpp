@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "platform/bmrFilesPaths.h"
 #include "platform/rtlSysUtils.h"
 #include "tests/fakes/FakeHttp.h"
+#include "tests/fakes/FakeTrust.h"
 #include "tests/fakes/FakeVersionInfo.h"
 #include "tests/fakes/FakeWindows.h"
 
@@ -34,6 +36,7 @@ const std::string kInstallerURL = "https://files.test/get/TolvexQuietmarkSetup.e
 const std::string kTarget = kDesktop + "\\TolvexQuietmarkSetup.exe";
 const std::string kErrorHead = "An unknown error occured while trying to search for updates:\r\n";
 const std::string kNothingToUpdate = "Nothing to update - you're still using the newest version.";
+const std::string kSigner = "Brenmoor Limited";
 
 TEST(UpdateReplyTest, ValuesByNameInAnyCaseFirstLineWins) {
   struct Case {
@@ -118,7 +121,9 @@ class UpdateTest : public ::testing::Test {
         {"ProductName", "Tolvex Quietmark"}, {"ProductVersion", "1, 5"}, {"CompanyName", "Brenmoor Limited"}}}}}));
     InitializeBmrFilesPaths();
     savedHost_ = UpdateServiceHost;
+    savedSigner_ = UpdateSigner;
     UpdateServiceHost = "updates.test";
+    UpdateSigner = "";
     dialog_ = ui::NewForm<TdlgAbout>();
     dialog_->SetProductID(55);
     dialog_->SetFileName(program);
@@ -132,9 +137,12 @@ class UpdateTest : public ::testing::Test {
     dialog_.reset();
     FinalizeBmrFilesPaths();
     UpdateServiceHost = savedHost_;
+    UpdateSigner = savedSigner_;
   }
 
   void Reply(const std::string& url, fakes::FakeHttp::Reply reply) { http_.replies[url] = std::move(reply); }
+  // These bytes carry a good signature.
+  void Signed(const std::string& body) { trust_.verdicts[body] = {0, kSigner}; }
   void OfferUpdate(const std::string& version = "1.6", const std::string& uri = kInstallerURL) {
     Reply(kCheckURL, {.body = "version=" + version + "\r\nuri=" + uri + "\r\nreleasenotes=Faster<br />Smaller\r\n"});
   }
@@ -158,8 +166,10 @@ class UpdateTest : public ::testing::Test {
   fakes::FakeWindows windows_;
   fakes::FakeHttp http_;
   fakes::FakeLauncher launcher_;
+  fakes::FakeTrust trust_{windows_.files};
   os::ScopedOverride<os::IHttp> httpOverride_{http_};
   os::ScopedOverride<os::ILauncher> launcherOverride_{launcher_};
+  os::ScopedOverride<os::ITrust> trustOverride_{trust_};
   ui::headless::ScopedHeadlessBackend backend_;
   ui::FormPtr<TdlgAbout> dialog_;
   ui::TabSheet* tab_;
@@ -167,6 +177,7 @@ class UpdateTest : public ::testing::Test {
   ui::ProgressBar* bar_;
   ui::Button* bnUpdate_;
   std::string savedHost_;
+  std::string savedSigner_;
 };
 
 TEST_F(UpdateTest, NewerVersionRevealsTheTabWithTheNotice) {
@@ -308,6 +319,7 @@ TEST_F(UpdateTest, DownloadLandsOnTheDesktopAndIsOpened) {
   ClickCheck();
   windows_.files.SetFile(kTarget, "old installer");
   const std::string body(3000, 'x');
+  Signed(body);
   Reply(kInstallerURL, {.body = body, .chunks = {1024, 1024}, .headerBytes = 300});
   struct Step {
     long long max, position;
@@ -356,6 +368,94 @@ TEST_F(UpdateTest, DownloadLandsOnTheDesktopAndIsOpened) {
   EXPECT_EQ(dialog_->FDownloadSize, 0);
 }
 
+TEST_F(UpdateTest, VerifiedDownloadIsOpenedOnceWhileHeld) {
+  UpdateSigner = kSigner;
+  dialog_->FUpdateURI = kInstallerURL;
+  Signed("signed installer");
+  Reply(kInstallerURL, {.body = "signed installer"});
+  // Meanwhile the user's other programs can read the file, not change, replace or delete it.
+  std::vector<std::uint32_t> tries;
+  launcher_.duringExecute = [&](const fakes::FakeLauncher::Call& call) {
+    trust_.events.push_back("execute " + call.file);
+    windows_.files.SetFile(kDesktop + "\\other.exe", "other");
+    tries = {windows_.files.WriteAll(kTarget, "changed"), windows_.files.Remove(kTarget),
+             windows_.files.MoveEx(kDesktop + "\\other.exe", kTarget, os::kMoveFileReplaceExisting),
+             windows_.files.MoveEx(kTarget, kDesktop + "\\moved.exe", 0)};
+    std::string read;
+    tries.push_back(windows_.files.ReadAll(kTarget, read));
+    windows_.files.Remove(kDesktop + "\\other.exe");
+  };
+  dialog_->DownloadUpdate();
+
+  EXPECT_EQ(trust_.events, (Lines{"hold 1 " + kTarget, "verify 1", "execute " + kTarget, "release 1"}));
+  EXPECT_EQ(tries, (std::vector<std::uint32_t>{32, 32, 32, 32, 0}));
+  EXPECT_EQ(windows_.files.Content(kTarget), "signed installer");
+  EXPECT_EQ(launcher_.calls.size(), 1u);
+  EXPECT_TRUE(backend_->messageBoxes.empty());
+  ExpectDialogReady();
+}
+
+TEST_F(UpdateTest, RefusedSignaturesLeaveNoFileAndOpenNothing) {
+  windows_.system.messages[os::kTrustNoSignature] = "No signature was present in the subject.\r\n";
+  windows_.system.messages[os::kTrustBadDigest] = "The digital signature of the object did not verify.\r\n";
+  windows_.system.messages[os::kTrustUntrustedRoot] =
+      "A certificate chain processed, but terminated in a root certificate which is not trusted by the trust "
+      "provider.\r\n";
+  windows_.system.messages[32] = "The process cannot access the file because it is being used by another process.\r\n";
+  const std::string refused = kErrorHead + "The download was not opened, as its signature was not accepted: ";
+  struct Case {
+    std::string body;
+    std::optional<os::SignatureCheck> verdict;
+    std::string signer;
+    std::string shown;
+  };
+  const Case cases[] = {
+      {"unsigned", std::nullopt, "", refused + "No signature was present in the subject. (0x800B0100)"},
+      {"changed after signing", os::SignatureCheck{os::kTrustBadDigest, ""}, "",
+       refused + "The digital signature of the object did not verify. (0x80096010)"},
+      {"from an unknown root", os::SignatureCheck{os::kTrustUntrustedRoot, ""}, "",
+       refused +
+           "A certificate chain processed, but terminated in a root certificate which is not trusted by the trust "
+           "provider. (0x800B0109)"},
+      {"expired", os::SignatureCheck{os::kTrustExpired, ""}, kSigner, refused + "0x800B0101"},
+      {"from someone else", os::SignatureCheck{0, "Brenmoor Ltd"}, kSigner,
+       kErrorHead + "The download was not opened, as it is signed by \"Brenmoor Ltd\", not by \"Brenmoor Limited\"."},
+      {"no name", os::SignatureCheck{0, ""}, kSigner,
+       kErrorHead + "The download was not opened, as it is signed by \"\", not by \"Brenmoor Limited\"."},
+      {"held by another program", os::SignatureCheck{0, kSigner}, "",
+       refused + "The process cannot access the file because it is being used by another process. (error 32)"},
+  };
+  dialog_->FUpdateURI = kInstallerURL;
+  int handle = 0;
+  for (const Case& c : cases) {
+    backend_->messageBoxes.clear();
+    trust_.events.clear();
+    trust_.failures.Clear();
+    if (c.verdict) trust_.verdicts[c.body] = *c.verdict;
+    if (c.body == "held by another program") trust_.failures.Fail("CreateFileW", 32);
+    UpdateSigner = c.signer;
+    Reply(kInstallerURL, {.body = c.body});
+    dialog_->DownloadUpdate();
+    EXPECT_EQ(BoxTexts(), (Lines{c.shown})) << c.body;
+    // Let go of before it is deleted, or the delete would fail.
+    if (c.body != "held by another program") {
+      const std::string n = std::to_string(++handle);
+      EXPECT_EQ(trust_.events, (Lines{"hold " + n + " " + kTarget, "verify " + n, "release " + n})) << c.body;
+    }
+    ExpectNoFileOnDesktop();
+    ExpectDialogReady();
+    trust_.verdicts.clear();
+  }
+  EXPECT_TRUE(launcher_.calls.empty());
+  // The same bytes, signed, by the named signer: opened.
+  trust_.failures.Clear();
+  UpdateSigner = kSigner;
+  Signed("from someone else");
+  Reply(kInstallerURL, {.body = "from someone else"});
+  dialog_->DownloadUpdate();
+  EXPECT_EQ(launcher_.calls.size(), 1u);
+}
+
 TEST_F(UpdateTest, DownloadAddressesThatAreRefused) {
   const std::string refusals[] = {"http://files.test/setup.exe", "file:///C:/Windows/notepad.exe", "ftp://f/setup.exe",
                                   "", "https://files.test/get/", "https://files.test/..", "https://files.test?a=/b.exe",
@@ -382,6 +482,7 @@ TEST_F(UpdateTest, DownloadAddressesThatAreRefused) {
 
 TEST_F(UpdateTest, QueryAndFragmentAreNoPartOfTheName) {
   const std::string uri = kInstallerURL + "?token=a/b%2F.lnk#top";
+  Signed("MZ");
   Reply(uri, {.body = "MZ"});
   dialog_->FUpdateURI = uri;
   dialog_->DownloadUpdate();
@@ -422,6 +523,7 @@ TEST_F(UpdateTest, DownloadBoundsOfSizeAndTime) {
   dialog_->DownloadUpdate();
   // A minute between reads: ten of them keep within the ten minutes, the eleventh does not.
   const std::string body(11, 'x');
+  Signed(body.substr(0, 10));
   Reply(kInstallerURL, {.body = body.substr(0, 10), .chunks = std::vector<std::size_t>(10, 1)});
   http_.duringRead = [this] { windows_.system.ticks += 60000; };
   dialog_->DownloadUpdate();

@@ -58,10 +58,13 @@ class FakeLauncher : public os::ILauncher {
   };
   std::vector<Call> calls;
   std::intptr_t result = 42;
+  // Runs inside each call (what the opened program could meet meanwhile).
+  std::function<void(const Call&)> duringExecute;
 
   std::intptr_t Execute(std::uintptr_t owner, const std::string& verb, const std::string& file,
                         const std::string& parameters, const std::string& directory, int showCommand) override {
     calls.push_back({owner, verb, file, parameters, directory, showCommand});
+    if (duringExecute) duringExecute(calls.back());
     return result;
   }
 };
