@@ -164,7 +164,8 @@ class Win32HttpClient final : public os::IHttpClient {
     std::vector<char> buffer(kReadBytes);
     for (;;) {
       // A server that sends a byte now and then keeps each step short of its time-out: no step
-      // may wait past the request's own bound.
+      // should wait past the request's own bound. (Wine keeps the time-out the request was sent
+      // with; there the bound holds at the next read, at worst one step's time-out late.)
       DWORD wait = static_cast<DWORD>(guard.StepMs(kHttpTimeoutMs));
       WinHttpSetOption(request.Get(), WINHTTP_OPTION_RECEIVE_TIMEOUT, &wait, sizeof(wait));
       DWORD available = 0;
