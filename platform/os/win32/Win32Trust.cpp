@@ -33,28 +33,7 @@ class Win32HeldFile final : public os::IHeldFile {
  public:
   Win32HeldFile(UniqueKernelHandle file, std::wstring path) : file_(std::move(file)), path_(std::move(path)) {}
 
-  os::SignatureCheck VerifySignature() override {
-    WINTRUST_FILE_INFO fileInfo{};
-    fileInfo.cbStruct = sizeof(fileInfo);
-    fileInfo.pcwszFilePath = path_.c_str();
-    // The bytes verified are those of this handle, not of whatever the path names by then.
-    fileInfo.hFile = file_.Get();
-    WINTRUST_DATA data{};
-    data.cbStruct = sizeof(data);
-    data.dwUIChoice = WTD_UI_NONE;
-    data.fdwRevocationChecks = WTD_REVOKE_NONE;
-    data.dwUnionChoice = WTD_CHOICE_FILE;
-    data.pFile = &fileInfo;
-    data.dwStateAction = WTD_STATEACTION_VERIFY;
-    GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
-    HWND noUser = static_cast<HWND>(INVALID_HANDLE_VALUE);
-    os::SignatureCheck check;
-    check.status = static_cast<std::uint32_t>(WinVerifyTrust(noUser, &action, &data));
-    if (check.status == 0) check.signer = SignerName(data.hWVTStateData);
-    data.dwStateAction = WTD_STATEACTION_CLOSE;
-    WinVerifyTrust(noUser, &action, &data);
-    return check;
-  }
+  os::SignatureCheck VerifySignature() override { return VerifyFileHandle(file_.Get(), path_); }
 
  private:
   UniqueKernelHandle file_;
@@ -62,6 +41,29 @@ class Win32HeldFile final : public os::IHeldFile {
 };
 
 }  // namespace
+
+os::SignatureCheck VerifyFileHandle(void* handle, const std::wstring& path) {
+  WINTRUST_FILE_INFO fileInfo{};
+  fileInfo.cbStruct = sizeof(fileInfo);
+  fileInfo.pcwszFilePath = path.c_str();
+  // The bytes verified are those of this handle, not of whatever the path names by then.
+  fileInfo.hFile = static_cast<HANDLE>(handle);
+  WINTRUST_DATA data{};
+  data.cbStruct = sizeof(data);
+  data.dwUIChoice = WTD_UI_NONE;
+  data.fdwRevocationChecks = WTD_REVOKE_NONE;
+  data.dwUnionChoice = WTD_CHOICE_FILE;
+  data.pFile = &fileInfo;
+  data.dwStateAction = WTD_STATEACTION_VERIFY;
+  GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
+  HWND noUser = static_cast<HWND>(INVALID_HANDLE_VALUE);
+  os::SignatureCheck check;
+  check.status = static_cast<std::uint32_t>(WinVerifyTrust(noUser, &action, &data));
+  if (check.status == 0) check.signer = SignerName(data.hWVTStateData);
+  data.dwStateAction = WTD_STATEACTION_CLOSE;
+  WinVerifyTrust(noUser, &action, &data);
+  return check;
+}
 
 std::unique_ptr<os::IHeldFile> Win32Trust::Hold(const std::string& path, std::uint32_t& error) {
   std::wstring widePath = Utf8ToWide(path);

@@ -12,8 +12,6 @@
 
 #include <windows.h>
 #include <wincrypt.h>
-#include <softpub.h>
-#include <wintrust.h>
 
 #include <gtest/gtest.h>
 
@@ -40,6 +38,7 @@
 #include "platform/os/Trust.h"
 #include "platform/os/win32/Text.h"
 #include "platform/os/win32/Win32Providers.h"
+#include "platform/os/win32/Win32Trust.h"
 #include "tests/wine/ui/WineUiSupport.h"
 #include "app/ui/win32/Win32Backend.h"
 
@@ -263,22 +262,12 @@ TEST(TrustOnWine, HeldFileIsLockedAndVerifiedThroughItsHandle) {
   // WinVerifyTrust reads the handle's file, not the path's.
   HANDLE file = CreateFileW(signedFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
-  WINTRUST_FILE_INFO fileInfo{};
-  fileInfo.cbStruct = sizeof(fileInfo);
-  fileInfo.pcwszFilePath = unsignedFile.c_str();
-  fileInfo.hFile = file;
-  WINTRUST_DATA data{};
-  data.cbStruct = sizeof(data);
-  data.dwUIChoice = WTD_UI_NONE;
-  data.fdwRevocationChecks = WTD_REVOKE_NONE;
-  data.dwUnionChoice = WTD_CHOICE_FILE;
-  data.pFile = &fileInfo;
-  GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
-  const LONG status = WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
+  const os::SignatureCheck beside = os::win32::VerifyFileHandle(file, unsignedFile);
   CloseHandle(file);
-  std::printf("WinVerifyTrust of a signed file's handle beside an unsigned file's path: 0x%08lX\n",
-              static_cast<unsigned long>(status));
-  EXPECT_EQ(status, 0);
+  std::printf("WinVerifyTrust of a signed file's handle beside an unsigned file's path: 0x%08lX \"%s\"\n",
+              static_cast<unsigned long>(beside.status), beside.signer.c_str());
+  EXPECT_EQ(beside.status, 0u);
+  EXPECT_EQ(beside.signer, kTestSigner);
 }
 
 // The HTTP client's own bounds: a body announced past the size bound is not read, and a server
