@@ -58,7 +58,8 @@ const rtl::ResourceString rsupdatewrongsigner{
 // dialog (and a 32-bit process's memory) without end.
 constexpr std::int64_t kReplyLimitBytes = 64 * 1024;
 constexpr std::int64_t kDownloadLimitBytes = 512 * 1024 * 1024;
-constexpr std::uint64_t kDownloadLimitMs = 10 * 60 * 1000;
+constexpr std::int64_t kDownloadLimitMinutes = 10;
+constexpr std::uint64_t kDownloadLimitMs = kDownloadLimitMinutes * 60 * 1000;
 
 bool IsSuccessStatus(int code) { return code >= 200 && code <= 299; }
 
@@ -215,8 +216,7 @@ void TdlgAbout::DownloadUpdate() {
         ShowUpdateError(rtl::Format(rtl::LoadResString(rsupdatedownloadtoolarge), {kDownloadLimitBytes >> 20}));
         break;
       case os::HttpLimit::Time:
-        ShowUpdateError(
-            rtl::Format(rtl::LoadResString(rsupdatedownloadtooslow), {static_cast<std::int64_t>(kDownloadLimitMs / 60000)}));
+        ShowUpdateError(rtl::Format(rtl::LoadResString(rsupdatedownloadtooslow), {kDownloadLimitMinutes}));
         break;
       case os::HttpLimit::None:
         ShowUpdateError(http->LastErrorText());
