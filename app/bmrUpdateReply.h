@@ -20,7 +20,7 @@ struct TUpdateReply {
 };
 
 // The reply body as text lines: ended by CR LF, LF or CR; a line end at the very end adds no
-// empty line.
+// empty line; a UTF-8 byte-order mark at the start is skipped.
 std::vector<std::string> SplitReplyLines(std::string_view body);
 TUpdateReply ParseUpdateReply(std::string_view body);
 
@@ -31,10 +31,21 @@ std::vector<std::string> ReleaseNoteLines(const std::string& releaseNotes);
 // True for an address that starts with "https://" (in any letter case) and names a host.
 bool IsHttpsAddress(const std::string& address);
 
-// The last component of an address: the text after its last "/", "\" or ":".
+// The name a download is saved under: the last component (after the last "/", "\" or ":")
+// of the address's path, the query ("?...") and the fragment ("#...") cut off, as it stands
+// (never percent-decoded). Empty when the address has no path.
 std::string UpdateFileName(const std::string& address);
-// True when name can be saved as a file beside others in a folder: not empty, not "." or "..",
-// none of the characters Windows refuses in a file name (control characters, < > : " / \ | ? *).
+
+// The download is written under the name with this suffix first, then renamed.
+inline constexpr std::string_view kPartialSuffix = ".download";
+// Windows' limit on the length of one name in a path, in UTF-16 units.
+inline constexpr std::size_t kMaxNameLength = 255;
+
+// True when name can be saved as a file beside others in a folder, under that name and as
+// "<name>.download": not empty, not "." or "..", none of the characters Windows refuses in a
+// file name (control characters, < > : " / \ | ? *), not ending in a dot or a blank, not a
+// device name (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9; with any extension, in any
+// case), and short enough that "<name>.download" keeps Windows' limit.
 bool IsPlainFileName(const std::string& name);
 
 // The progress bar's maximum and position for a download: whole KiB of the expected size and

@@ -1,8 +1,8 @@
 #pragma once
 // Method names avoid the names windows.h defines as macros (GetVersionEx, OutputDebugString,
 // FormatMessage): a Win32 implementation includes both.
-// System-wide queries: the version, the local clock, the debugger output, the system's text
-// of an error code and the environment.
+// System-wide queries: the version, the local clock, a monotonic clock, the debugger output,
+// the system's text of an error code and the environment.
 
 #include <chrono>
 #include <cstdint>
@@ -55,6 +55,13 @@ class ISystem {
   // entries of the drives) in block order, up to the empty string that ends it; the block is
   // freed again. False when the call gives no block.
   virtual bool EnvironmentStrings(std::vector<std::string>& strings) = 0;
+  // Milliseconds since some start, never going back (GetTickCount64): what time limits are
+  // measured on. Fakes move it by hand.
+  virtual std::uint64_t TickCount() {
+    return static_cast<std::uint64_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count());
+  }
   // Sleep: waits before a call is tried again. Fakes record the pause instead.
   virtual void Pause(std::uint32_t milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));

@@ -49,7 +49,17 @@ bool FakeFiles::ParentExists(const std::string& path) const {
   return folder.empty() || folders_.count(folder) > 0;
 }
 
+void FakeFiles::HoldOpen(const std::string& path) { ++held_[Key(path)]; }
+
+void FakeFiles::Release(const std::string& path) {
+  const auto found = held_.find(Key(path));
+  if (found != held_.end() && --found->second == 0) held_.erase(found);
+}
+
+bool FakeFiles::IsHeld(const std::string& path) const { return held_.count(Key(path)) > 0; }
+
 std::uint32_t FakeFiles::CreateError(const std::string& path, std::uint32_t refusedAttributes) const {
+  if (IsHeld(path)) return os::kErrorFileSharingViolation;
   if (!ParentExists(path) || folders_.count(Key(path)) > 0) {
     return folders_.count(Key(path)) > 0 ? os::kErrorFileAccessDenied : os::kErrorFilePathNotFound;
   }
@@ -182,6 +192,7 @@ std::uint32_t FakeFiles::MoveEx(const std::string& source, const std::string& ta
   if (auto code = Check("MoveFileExW", source + " -> " + target)) return *code;
   const auto found = files_.find(Key(source));
   if (found == files_.end()) return ParentExists(source) ? kErrorFileNotFound : os::kErrorFilePathNotFound;
+  if (IsHeld(source)) return os::kErrorFileSharingViolation;
   if (Key(source) == Key(target)) return 0;
   if (Has(target) && (flags & os::kMoveFileReplaceExisting) == 0) return kErrorAlreadyExists;
   if (const std::uint32_t error = CreateError(target, os::kFileAttributeReadOnly)) return error;
@@ -197,6 +208,7 @@ std::uint32_t FakeFiles::Remove(const std::string& path) {
   const auto found = files_.find(Key(path));
   if (found == files_.end()) return ParentExists(path) ? kErrorFileNotFound : os::kErrorFilePathNotFound;
   if ((found->second.attributes & os::kFileAttributeReadOnly) != 0) return os::kErrorFileAccessDenied;
+  if (IsHeld(path)) return os::kErrorFileSharingViolation;
   files_.erase(found);
   return 0;
 }

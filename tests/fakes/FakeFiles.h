@@ -2,7 +2,8 @@
 // Files in memory: contents and attributes under case-insensitive paths in folders that exist,
 // with Windows' rules where the program meets them (a read-only file is not written, replaced
 // or deleted; a hidden or system file is not overwritten; a file in a missing folder is not
-// created; trailing dots of a name do not count). Any call can be made to fail with a chosen
+// created; trailing dots of a name do not count; a file held open for reading only is not
+// written, replaced, moved or deleted). Any call can be made to fail with a chosen
 // code; a failed WriteFile leaves the first half of the content behind, as a write that
 // stopped midway does.
 
@@ -47,6 +48,10 @@ class FakeFiles : public os::IFiles {
   std::optional<std::uint32_t> AttributesOf(const std::string& path) const;
   // The paths of all files, as they were created, in case-insensitive order.
   std::vector<std::string> Paths() const;
+  // A handle open on the file with only reading shared (each HoldOpen needs a Release): while
+  // one is, the calls that write, replace, move or delete it fail with a sharing violation.
+  void HoldOpen(const std::string& path);
+  void Release(const std::string& path);
 
   // --- os::IFiles ---
   bool FileExists(const std::string& path) override;
@@ -77,9 +82,11 @@ class FakeFiles : public os::IFiles {
   // The error of creating a file at path: missing folder, or an existing file with one of the
   // attributes that the call refuses to replace.
   std::uint32_t CreateError(const std::string& path, std::uint32_t refusedAttributes) const;
+  bool IsHeld(const std::string& path) const;
 
   std::map<std::string, File> files_;
   std::set<std::string> folders_;
+  std::map<std::string, int> held_;
 };
 
 }  // namespace fakes

@@ -12,6 +12,7 @@ class FakeHttpClient : public os::IHttpClient {
 
   void SetUserAgent(const std::string& userAgent) override { userAgent_ = userAgent; }
   void SetStatusCallback(os::HttpStatusCallback callback) override { callback_ = std::move(callback); }
+  void SetLimits(const os::HttpLimits& limits) override { limits_ = limits; }
 
   bool Get(const std::string& url) override {
     http_.requests.push_back({url, userAgent_});
@@ -20,6 +21,8 @@ class FakeHttpClient : public os::IHttpClient {
     document_.clear();
     size_ = 0;
     error_.clear();
+    passed_ = os::HttpLimit::None;
+    os::HttpLimitGuard guard(limits_);
     const auto it = http_.replies.find(url);
     if (it == http_.replies.end()) {
       error_ = "The server name or address could not be resolved";
@@ -31,20 +34,23 @@ class FakeHttpClient : public os::IHttpClient {
     reason_ = reply.reason;
     size_ = reply.length ? std::max<std::int64_t>(*reply.length, 0) : static_cast<std::int64_t>(reply.body.size());
     if (reply.headerBytes > 0) Read(reply.headerBytes);
+    if (!guard.AllowsSize(size_) || !guard.InTime()) return Passed(guard);
+    // The chunks, then the rest in one read unless the transfer fails after the chunks.
+    std::vector<std::size_t> reads = reply.chunks;
+    std::size_t chunked = 0;
+    for (const std::size_t chunk : reads) chunked += chunk;
+    if (!reply.error && chunked < reply.body.size()) reads.push_back(reply.body.size() - chunked);
     std::size_t at = 0;
-    for (const std::size_t chunk : reply.chunks) {
+    for (const std::size_t chunk : reads) {
       const std::size_t n = std::min(chunk, reply.body.size() - at);
       document_ += reply.body.substr(at, n);
       at += n;
       Read(n);
+      if (!guard.AllowsSize(static_cast<std::int64_t>(document_.size())) || !guard.InTime()) return Passed(guard);
     }
     if (reply.error) {
       error_ = *reply.error;
       return false;
-    }
-    if (at < reply.body.size()) {
-      document_ += reply.body.substr(at);
-      Read(reply.body.size() - at);
     }
     return true;
   }
@@ -54,8 +60,13 @@ class FakeHttpClient : public os::IHttpClient {
   const std::string& Document() const override { return document_; }
   std::int64_t DownloadSize() const override { return size_; }
   std::string LastErrorText() const override { return error_; }
+  os::HttpLimit LimitPassed() const override { return passed_; }
 
  private:
+  bool Passed(const os::HttpLimitGuard& guard) {
+    passed_ = guard.Passed();
+    return false;
+  }
   void Status(os::HttpStatusReason reason, const std::string& value) {
     if (callback_) callback_(reason, value);
   }
@@ -67,6 +78,8 @@ class FakeHttpClient : public os::IHttpClient {
   FakeHttp& http_;
   std::string userAgent_;
   os::HttpStatusCallback callback_;
+  os::HttpLimits limits_;
+  os::HttpLimit passed_ = os::HttpLimit::None;
   int code_ = 0;
   std::string reason_;
   std::string document_;

@@ -1,7 +1,8 @@
 #pragma once
 // HTTP in memory: replies by address, each with a status, a body, a length header and the
-// chunks the body arrives in; a failed transfer with its error text; every request recorded
-// with its user agent. And a recorder of the shell's ShellExecute calls.
+// chunks the body arrives in; a failed transfer with its error text; the client's bounds kept
+// as the real client keeps them (on the fake system's clock); every request recorded with its
+// user agent. And a recorder of the shell's ShellExecute calls.
 
 #include <cstdint>
 #include <functional>
@@ -57,10 +58,13 @@ class FakeLauncher : public os::ILauncher {
   };
   std::vector<Call> calls;
   std::intptr_t result = 42;
+  // Runs inside each call (what the opened program could meet meanwhile).
+  std::function<void(const Call&)> duringExecute;
 
   std::intptr_t Execute(std::uintptr_t owner, const std::string& verb, const std::string& file,
                         const std::string& parameters, const std::string& directory, int showCommand) override {
     calls.push_back({owner, verb, file, parameters, directory, showCommand});
+    if (duringExecute) duringExecute(calls.back());
     return result;
   }
 };

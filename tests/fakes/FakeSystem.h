@@ -59,6 +59,9 @@ class FakeSystem : public os::ISystem {
     return true;
   }
   os::SystemTime LocalTime() override { return now; }
+  // The monotonic clock; only a test moves it.
+  std::uint64_t ticks = 1000;
+  std::uint64_t TickCount() override { return ticks; }
   // Every pause asked for, in milliseconds; none is waited.
   std::vector<std::uint32_t> pauses;
   void Pause(std::uint32_t milliseconds) override { pauses.push_back(milliseconds); }

@@ -22,7 +22,7 @@ fi
 # The system's own libraries the program may import, in lower case.
 allowed=" advapi32.dll bcrypt.dll comctl32.dll comdlg32.dll crypt32.dll dwmapi.dll gdi32.dll kernel32.dll"
 allowed+=" msvcrt.dll mstask.dll ntdll.dll ole32.dll oleaut32.dll propsys.dll secur32.dll shell32.dll shlwapi.dll"
-allowed+=" taskschd.dll user32.dll uxtheme.dll version.dll winhttp.dll wininet.dll ws2_32.dll "
+allowed+=" taskschd.dll user32.dll uxtheme.dll version.dll winhttp.dll wininet.dll wintrust.dll ws2_32.dll "
 imports=$("$objdump" -p "$exe" | awk '/DLL Name:/ { print tolower($3) }' | sort -u)
 for dll in $imports; do
   case "$allowed" in

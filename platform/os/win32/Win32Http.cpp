@@ -4,7 +4,9 @@
 #include <windows.h>
 #include <winhttp.h>
 
+#include <algorithm>
 #include <charconv>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -58,6 +60,7 @@ class Win32HttpClient final : public os::IHttpClient {
  public:
   void SetUserAgent(const std::string& userAgent) override { userAgent_ = userAgent; }
   void SetStatusCallback(HttpStatusCallback callback) override { callback_ = std::move(callback); }
+  void SetLimits(const HttpLimits& limits) override { limits_ = limits; }
 
   bool Get(const std::string& url) override {
     code_ = 0;
@@ -65,7 +68,17 @@ class Win32HttpClient final : public os::IHttpClient {
     document_.clear();
     size_ = 0;
     error_.clear();
-    return Transfer(Utf8ToWide(url));
+    passed_ = HttpLimit::None;
+    HttpLimitGuard guard(limits_);
+    try {
+      if (Transfer(Utf8ToWide(url), guard)) return true;
+    } catch (const std::bad_alloc&) {
+      document_.clear();
+      document_.shrink_to_fit();
+      error_ = ErrorText(ERROR_NOT_ENOUGH_MEMORY);
+    }
+    passed_ = guard.Passed();
+    return false;
   }
 
   int ResultCode() const override { return code_; }
@@ -73,17 +86,24 @@ class Win32HttpClient final : public os::IHttpClient {
   const std::string& Document() const override { return document_; }
   std::int64_t DownloadSize() const override { return size_; }
   std::string LastErrorText() const override { return error_; }
+  HttpLimit LimitPassed() const override { return passed_; }
 
  private:
   bool Fail() {
     error_ = ErrorText(GetLastError());
     return false;
   }
+  // A step that failed once the request's time was up failed for that bound.
+  bool FailInTime(HttpLimitGuard& guard) {
+    const DWORD code = GetLastError();
+    if (guard.InTime()) error_ = ErrorText(code);
+    return false;
+  }
   void Status(HttpStatusReason reason, const std::string& value) {
     if (callback_) callback_(reason, value);
   }
 
-  bool Transfer(const std::wstring& url) {
+  bool Transfer(const std::wstring& url, HttpLimitGuard& guard) {
     URL_COMPONENTS parts{};
     parts.dwStructSize = sizeof(parts);
     parts.dwHostNameLength = static_cast<DWORD>(-1);
@@ -139,18 +159,26 @@ class Win32HttpClient final : public os::IHttpClient {
     // The header's bytes were read from the connection too.
     const std::wstring headers = QueryHeader(request.Get(), WINHTTP_QUERY_RAW_HEADERS_CRLF);
     if (!headers.empty()) Status(HttpStatusReason::ReadCount, std::to_string(headers.size()));
+    if (!guard.AllowsSize(size_) || !guard.InTime()) return false;
 
-    std::vector<char> buffer;
+    std::vector<char> buffer(kReadBytes);
     for (;;) {
+      // A server that sends a byte now and then keeps each step short of its time-out: no step
+      // should wait past the request's own bound. (Wine keeps the time-out the request was sent
+      // with; there the bound holds at the next read, at worst one step's time-out late.)
+      DWORD wait = static_cast<DWORD>(guard.StepMs(kHttpTimeoutMs));
+      WinHttpSetOption(request.Get(), WINHTTP_OPTION_RECEIVE_TIMEOUT, &wait, sizeof(wait));
       DWORD available = 0;
-      if (!WinHttpQueryDataAvailable(request.Get(), &available)) return Fail();
+      if (!WinHttpQueryDataAvailable(request.Get(), &available)) return FailInTime(guard);
       if (available == 0) break;
-      buffer.resize(available);
       DWORD read = 0;
-      if (!WinHttpReadData(request.Get(), buffer.data(), available, &read)) return Fail();
+      if (!WinHttpReadData(request.Get(), buffer.data(), std::min<DWORD>(available, kReadBytes), &read)) {
+        return FailInTime(guard);
+      }
       if (read == 0) break;
       document_.append(buffer.data(), read);
       Status(HttpStatusReason::ReadCount, std::to_string(read));
+      if (!guard.AllowsSize(static_cast<std::int64_t>(document_.size())) || !guard.InTime()) return false;
     }
     if (size_ > 0 && static_cast<std::int64_t>(document_.size()) < size_) {
       error_ = "The connection was closed after " + std::to_string(document_.size()) + " of " +
@@ -160,8 +188,12 @@ class Win32HttpClient final : public os::IHttpClient {
     return true;
   }
 
+  static constexpr DWORD kReadBytes = 64 * 1024;
+
   std::string userAgent_;
   HttpStatusCallback callback_;
+  HttpLimits limits_;
+  HttpLimit passed_ = HttpLimit::None;
   int code_ = 0;
   std::string reason_;
   std::string document_;

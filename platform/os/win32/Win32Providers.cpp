@@ -17,6 +17,7 @@
 #include "platform/os/win32/Win32TaskScheduler10.h"
 #include "platform/os/win32/Win32VersionInfo.h"
 #include "platform/os/win32/Win32Taskbar.h"
+#include "platform/os/win32/Win32Trust.h"
 #include "platform/os/win32/Win32Windowing.h"
 
 void InstallWin32Providers() {
@@ -65,4 +66,6 @@ void InstallWin32Providers() {
   static os::win32::Win32Launcher launcher;
   os::Install<os::IHttp>(&http);
   os::Install<os::ILauncher>(&launcher);
+  static os::win32::Win32Trust trust;
+  os::Install<os::ITrust>(&trust);
 }

@@ -33,9 +33,12 @@
 #include "app/ui/headless/HeadlessBackend.h"
 #include "platform/bmrFilesPaths.h"
 #include "platform/os/Files.h"
+#include "platform/os/Http.h"
 #include "platform/os/Process.h"
+#include "platform/os/Trust.h"
 #include "platform/os/win32/Text.h"
 #include "platform/os/win32/Win32Providers.h"
+#include "platform/os/win32/Win32Trust.h"
 #include "tests/wine/ui/WineUiSupport.h"
 #include "app/ui/win32/Win32Backend.h"
 
@@ -45,7 +48,11 @@ std::string g_host;
 std::string g_requestLog;
 std::string g_readyFile;
 std::string g_doneFile;
+std::string g_installers;
 const std::string kErrorHead = "An unknown error occured while trying to search for updates:\r\n";
+const std::string kRefused = kErrorHead + "The download was not opened, as its signature was not accepted: ";
+// The subject of the certificate run_update_test.sh signs with.
+const std::string kTestSigner = "Brenmoor Limited (test)";
 
 std::vector<std::string> Requests() {
   std::ifstream in(g_requestLog);
@@ -58,6 +65,7 @@ class UpdateOnWine : public ::testing::Test {
  protected:
   UpdateOnWine() {
     UpdateServiceHost = g_host;
+    UpdateSigner = "";
     desktop_ = PathTemplates->Expand("<$DESKTOP>\\", true);
     dialog_ = ui::NewForm<TdlgAbout>();
     // The test program's own version block says 1.5.
@@ -68,6 +76,7 @@ class UpdateOnWine : public ::testing::Test {
     bar_ = dialog_->pgDownload;
     bnUpdate_ = dialog_->bnUpdate;
   }
+  ~UpdateOnWine() override { UpdateSigner = ""; }
 
   std::vector<std::string> Boxes() const {
     std::vector<std::string> texts;
@@ -129,6 +138,8 @@ TEST_F(UpdateOnWine, DownloadLandsOnTheDesktopAndIsOpened) {
   const std::string target = desktop_ + "tvqm_update_marker.exe";
   RemoveFile(target);
   RemoveFile(target + ".ran");
+  // The signer's name as Windows reads it from the signature.
+  UpdateSigner = kTestSigner;
   Check(55);
   ASSERT_EQ(dialog_->FUpdateURI, "https://" + g_host + "/files/tvqm_update_marker.exe");
   Download();
@@ -178,6 +189,112 @@ TEST_F(UpdateOnWine, PlainHttpAddressAndCutDownloadLeaveNoFile) {
   }
   EXPECT_FALSE(bar_->Visible());
   EXPECT_TRUE(bnUpdate_->Enabled());
+}
+
+TEST_F(UpdateOnWine, UnsignedChangedCutOrOtherSignersInstallersAreRefused) {
+  struct Case {
+    int product;
+    std::string name, signer, reason;
+  };
+  const Case cases[] = {
+      {60, "tvqm_update_unsigned.exe", "", "0x800B0100"},   // TRUST_E_NOSIGNATURE
+      {61, "tvqm_update_changed.exe", "", "0x80096010"},    // TRUST_E_BAD_DIGEST
+      {62, "tvqm_update_truncated.exe", "", "0x800B0100"},  // its end, and so the signature, cut off
+      {55, "tvqm_update_marker.exe", "Someone Else", ""},
+  };
+  for (const Case& c : cases) {
+    backend_->messageBoxes.clear();
+    const std::string target = desktop_ + c.name;
+    RemoveFile(target);
+    RemoveFile(target + ".ran");
+    UpdateSigner = c.signer;
+    Check(c.product);
+    Download();
+    const std::vector<std::string> boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u) << c.name;
+    std::printf("%s: %s\n", c.name.c_str(), boxes[0].c_str());
+    if (c.signer.empty()) {
+      EXPECT_EQ(boxes[0].rfind(kRefused, 0), 0u) << boxes[0];
+      EXPECT_NE(boxes[0].find(c.reason), std::string::npos) << boxes[0];
+    } else {
+      EXPECT_EQ(boxes[0], kErrorHead + "The download was not opened, as it is signed by \"" + kTestSigner +
+                              "\", not by \"Someone Else\".");
+    }
+    EXPECT_FALSE(os::Files().FileExists(target)) << target;
+    EXPECT_FALSE(os::Files().FileExists(target + ".download")) << target;
+    EXPECT_FALSE(bar_->Visible());
+    EXPECT_TRUE(bnUpdate_->Enabled());
+  }
+  // Nothing was started: no marker appears.
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  for (const Case& c : cases) EXPECT_FALSE(os::Files().FileExists(desktop_ + c.name + ".ran")) << c.name;
+}
+
+// The held file: readable by others, not writable, deletable or replaceable, and verified
+// through its handle (the path given beside it names an unsigned file).
+TEST(TrustOnWine, HeldFileIsLockedAndVerifiedThroughItsHandle) {
+  const std::wstring signedFile = os::win32::Utf8ToWide(g_installers + "\\signed.exe");
+  const std::wstring unsignedFile = os::win32::Utf8ToWide(g_installers + "\\unsigned.exe");
+  const std::wstring copy = os::win32::Utf8ToWide(g_installers + "\\held.exe");
+  ASSERT_TRUE(CopyFileW(signedFile.c_str(), copy.c_str(), FALSE));
+  std::uint32_t error = 0;
+  std::unique_ptr<os::IHeldFile> held = os::Trust().Hold(os::win32::WideToUtf8(copy), error);
+  ASSERT_NE(held, nullptr) << error;
+
+  HANDLE writer = CreateFileW(copy.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+  const DWORD writeError = GetLastError();
+  EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
+  if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
+  EXPECT_EQ(writeError, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  EXPECT_FALSE(DeleteFileW(copy.c_str()));
+  EXPECT_FALSE(MoveFileExW(unsignedFile.c_str(), copy.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED));
+  HANDLE reader = CreateFileW(copy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_NE(reader, INVALID_HANDLE_VALUE) << GetLastError();
+  if (reader != INVALID_HANDLE_VALUE) CloseHandle(reader);
+
+  const os::SignatureCheck check = held->VerifySignature();
+  EXPECT_EQ(check.status, 0u) << std::hex << check.status;
+  EXPECT_EQ(check.signer, kTestSigner);
+  held.reset();
+  EXPECT_TRUE(DeleteFileW(copy.c_str())) << GetLastError();
+
+  // WinVerifyTrust reads the handle's file, not the path's.
+  HANDLE file = CreateFileW(signedFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  const os::SignatureCheck beside = os::win32::VerifyFileHandle(file, unsignedFile);
+  CloseHandle(file);
+  std::printf("WinVerifyTrust of a signed file's handle beside an unsigned file's path: 0x%08lX \"%s\"\n",
+              static_cast<unsigned long>(beside.status), beside.signer.c_str());
+  EXPECT_EQ(beside.status, 0u);
+  EXPECT_EQ(beside.signer, kTestSigner);
+}
+
+// The HTTP client's own bounds: a body announced past the size bound is not read, and a server
+// that sends a byte every four seconds is left once the time bound is up. (Wine keeps the
+// receive time-out a request had when it was sent, so the read under way ends at the next
+// byte; at worst a step's time-out past the bound.)
+TEST(HttpOnWine, TheClientsBoundsEndTheTransfer) {
+  std::unique_ptr<os::IHttpClient> http = os::Http().CreateClient();
+  http->SetLimits({1000, 0});
+  EXPECT_FALSE(http->Get("https://" + g_host + "/files/tvqm_update_marker.exe"));
+  EXPECT_EQ(http->LimitPassed(), os::HttpLimit::Size);
+  EXPECT_LE(http->Document().size(), 1000u + 65536u);
+
+  http->SetLimits({0, 1000});
+  const ULONGLONG started = GetTickCount64();
+  EXPECT_FALSE(http->Get("https://" + g_host + "/slow/tvqm_update_slow.exe"));
+  const ULONGLONG took = GetTickCount64() - started;
+  std::printf("slow download ended after %llu ms with %zu bytes\n", took, http->Document().size());
+  EXPECT_EQ(http->LimitPassed(), os::HttpLimit::Time);
+  EXPECT_GE(took, 900u);
+  EXPECT_LT(took, 6000u);
+  EXPECT_LT(http->Document().size(), 3u);
+
+  // Within its bounds the same client reads a whole reply again.
+  http->SetLimits({1 << 20, 60000});
+  EXPECT_TRUE(http->Get("https://" + g_host + "/files/tvqm_update_marker.exe")) << http->LastErrorText();
+  EXPECT_EQ(http->LimitPassed(), os::HttpLimit::None);
 }
 
 using wineui::Hwnd;
@@ -232,6 +349,7 @@ TEST(UpdateDialogOnWine, ButtonsCheckAndDownloadInRealWindows) {
   ui::Application::Instance().SetTitle("Tolvex Quietmark");
   ui::Application::Instance().Initialize();
   UpdateServiceHost = g_host;
+  UpdateSigner = kTestSigner;
   const std::string target = PathTemplates->Expand("<$DESKTOP>\\", true) + "tvqm_update_marker.exe";
   os::Files().Remove(target);
   os::Files().Remove(target + ".ran");
@@ -311,13 +429,21 @@ int Trust(const std::string& certificateFile) {
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
+  std::vector<std::string> trust;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (arg.rfind("--trust=", 0) == 0) return Trust(arg.substr(8));
+    if (arg.rfind("--trust=", 0) == 0) trust.push_back(arg.substr(8));
     if (arg.rfind("--host=", 0) == 0) g_host = arg.substr(7);
     if (arg.rfind("--log=", 0) == 0) g_requestLog = arg.substr(6);
+    if (arg.rfind("--installers=", 0) == 0) g_installers = arg.substr(13);
     if (arg.rfind("--ready=", 0) == 0) g_readyFile = arg.substr(8);
     if (arg.rfind("--done=", 0) == 0) g_doneFile = arg.substr(7);
+  }
+  if (!trust.empty()) {
+    for (const std::string& certificate : trust) {
+      if (Trust(certificate) != 0) return 1;
+    }
+    return 0;
   }
   InstallWin32Providers();
   InitializeBmrFilesPaths();

@@ -1,27 +1,38 @@
 #!/usr/bin/env python3
 """The update service and its downloads for the update test, over HTTPS on 127.0.0.1.
 
-Usage: https_server.py <work dir> <marker exe>
-Reads cert.pem and key.pem from the work dir, writes the port it listens on to "port" there
-and one line per request (its path) to "requests.log".
+Usage: https_server.py <work dir>
+Reads cert.pem and key.pem from the work dir and the marker program as signed.exe (signed),
+unsigned.exe, changed.exe (signed, then a byte changed) and truncated.exe (signed, then its
+end cut off) from its "installers" folder; writes the port it listens on to "port" there and
+one line per request (its path) to "requests.log".
 
   /downloads-api.php?id=55  a newer version, its installer at /files/
   /downloads-api.php?id=56  an older version
   /downloads-api.php?id=57  404
   /downloads-api.php?id=58  a newer version whose installer has a plain http address
   /downloads-api.php?id=59  a newer version whose download is cut in the middle
-  /files/<name>             the marker program
-  /cut/<name>               the marker program's length announced, half of it sent, then closed
+  /downloads-api.php?id=60  a newer version whose installer is /unsigned/
+  /downloads-api.php?id=61  a newer version whose installer is /changed/
+  /downloads-api.php?id=62  a newer version whose installer is /truncated/
+  /files/<name>             the signed marker program
+  /unsigned/, /changed/, /truncated/<name>  the other forms of it
+  /cut/<name>               the signed marker's length announced, half of it sent, then closed
+  /slow/<name>              100 bytes announced, one sent every four seconds
 """
 import http.server
 import os
 import ssl
 import sys
+import time
 import urllib.parse
 
-work, marker_path = sys.argv[1], sys.argv[2]
-with open(marker_path, "rb") as f:
-    marker = f.read()
+work = sys.argv[1]
+installers = {}
+for form in ("signed", "unsigned", "changed", "truncated"):
+    with open(os.path.join(work, "installers", form + ".exe"), "rb") as f:
+        installers[form] = f.read()
+marker = installers["signed"]
 
 
 class Handler(http.server.BaseHTTPRequestHandler):
@@ -54,12 +65,30 @@ class Handler(http.server.BaseHTTPRequestHandler):
                     self.server.server_address[1], notes)
             elif product == "59":
                 body = "version=99.0\r\nuri=%s/cut/tvqm_update_cut.exe\r\n%s" % (base, notes)
+            elif product in ("60", "61", "62"):
+                form = {"60": "unsigned", "61": "changed", "62": "truncated"}[product]
+                body = "version=99.0\r\nuri=%s/%s/tvqm_update_%s.exe\r\n%s" % (base, form, form, notes)
             else:
                 self.reply(404, b"<html><body>Not here</body></html>", "text/html")
                 return
             self.reply(200, body.encode())
         elif url.path.startswith("/files/"):
             self.reply(200, marker, "application/octet-stream")
+        elif url.path.split("/")[1] in ("unsigned", "changed", "truncated"):
+            self.reply(200, installers[url.path.split("/")[1]], "application/octet-stream")
+        elif url.path.startswith("/slow/"):
+            self.send_response(200)
+            self.send_header("Content-Type", "application/octet-stream")
+            self.send_header("Content-Length", "100")
+            self.end_headers()
+            try:
+                for _ in range(100):
+                    self.wfile.write(b"x")
+                    self.wfile.flush()
+                    time.sleep(4)
+            except OSError:
+                pass
+            self.close_connection = True
         elif url.path.startswith("/cut/"):
             self.send_response(200)
             self.send_header("Content-Type", "application/octet-stream")
