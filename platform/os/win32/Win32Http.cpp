@@ -113,6 +113,8 @@ class Win32HttpClient final : public os::IHttpClient {
     const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
     std::wstring path(parts.lpszUrlPath, parts.dwUrlPathLength);
     path.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
+    // The fragment belongs to the client; a server never sees it.
+    if (const std::size_t fragment = path.find(L'#'); fragment != std::wstring::npos) path.resize(fragment);
     if (path.empty()) path = L"/";
     const bool secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
 
