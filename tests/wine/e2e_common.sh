@@ -42,11 +42,29 @@ finish() {
 }
 
 reg_tool() { timeout -k 5 60 "$tvqm_wine" reg "$@" </dev/null 2>/dev/null | tr -d '\r'; }
-# reg's exit status says whether the key exists (it prints its complaint to standard output).
-key_exists() { timeout -k 5 60 "$tvqm_wine" reg query "$1" </dev/null >/dev/null 2>&1; }
-# The data of a value as reg shows it ("REG_DWORD 0x1"), empty when it is missing.
+# reg query, its output in reg_out; 0 when the key or value is there, 1 when reg says it is not
+# (its complaint goes to standard output), 2 when reg gave no answer (it did not start, stalled
+# or died): no check takes a reader that failed for a key or value that is missing.
+reg_query() {
+  reg_out=$(timeout -k 5 60 "$tvqm_wine" reg query "$@" </dev/null 2>/dev/null)
+  local code=$?
+  reg_out=${reg_out//$'\r'/}
+  [ "$code" -eq 0 ] && return 0
+  [ "$code" -eq 1 ] && grep -q '^reg: Unable to find the specified registry' <<<"$reg_out" && return 1
+  return 2
+}
+key_missing() {
+  reg_query "$1"
+  [ $? -eq 1 ]
+}
+# The data of a value as reg shows it ("REG_DWORD 0x1"), empty when reg says it is missing.
 value_of() {
-  reg_tool query "$1" /v "$2" | awk -v name="$2" 'tolower($1) == tolower(name) { print $2, $3 }'
+  reg_query "$1" /v "$2"
+  case $? in
+    0) awk -v name="$2" 'tolower($1) == tolower(name) { print $2, $3 }' <<<"$reg_out" ;;
+    1) ;;
+    *) echo "no answer from reg.exe" ;;
+  esac
 }
 
 run_exe() {  # run_exe <log name> <arguments...>
