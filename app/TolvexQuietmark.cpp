@@ -73,27 +73,24 @@ const std::vector<ModuleStep>& ModuleSteps() {
   return steps;
 }
 
-// Starts the modules in order; Stop shuts down, backwards, every module that was started,
-// also after the start-up or the body raised.
-class ModuleLifetime {
- public:
-  void Start() {
-    for (const auto& step : ModuleSteps()) {
-      if (step.initialize) step.initialize();
-      ++started_;
-    }
-  }
-  void Stop() {
-    const auto& steps = ModuleSteps();
-    while (started_ > 0) {
-      --started_;
-      if (steps[started_].finalize) steps[started_].finalize();
-    }
-  }
+}  // namespace
 
- private:
-  std::size_t started_ = 0;
-};
+void ModuleLifetime::Start() {
+  for (const auto& step : ModuleSteps()) {
+    if (step.initialize) step.initialize();
+    ++started_;
+  }
+}
+
+void ModuleLifetime::Stop() {
+  const auto& steps = ModuleSteps();
+  while (started_ > 0) {
+    --started_;
+    if (steps[started_].finalize) steps[started_].finalize();
+  }
+}
+
+namespace {
 
 constexpr int kExitUnhandledException = 217;
 

@@ -8,7 +8,6 @@
 #   /silent /undo    -> exit code 0; the two telemetry markers with nothing between them, every
 #                       other line (the user's before and after, the default block) unchanged;
 #                       a second backup
-# The prefix's hosts file is put back as it was at the end.
 #
 # usage: e2e_hosts.sh <TolvexQuietmark.exe> <scripts folder> <folder for the logs>
 e2e_name=hosts
@@ -21,23 +20,8 @@ end_marker='# End of entries inserted by Tolvex Quietmark for Windows 10'
 default_start='# Start of entries inserted by Tolvex - Harrow & Mend'
 default_end='# End of entries inserted by Tolvex - Harrow & Mend'
 
-# The prefix's own file and the backups that were there before, to put everything back.
-saved="$logs/hosts.prefix"
-had_hosts=0
-if [ -f "$hosts" ]; then
-  cp -p "$hosts" "$saved"
-  had_hosts=1
-fi
+# The backups that were there before (the prefix is the run's own, made anew).
 backups_before=$(cd "$etc" && ls hosts.*.backup 2>/dev/null | sort)
-restore() {
-  if [ "$had_hosts" -eq 1 ]; then cp -p "$saved" "$hosts"; else rm -f "$hosts"; fi
-  local name
-  for name in $(cd "$etc" && ls hosts.*.backup 2>/dev/null); do
-    grep -qxF "$name" <<<"$backups_before" || rm -f "$etc/$name"
-  done
-  rm -f "$etc/hosts.tvqm-new"
-}
-trap restore EXIT
 
 new_backups() {
   local name

@@ -39,9 +39,13 @@ for row in "${values[@]}"; do
   actual=$(value_of "$key" "$name")
   [ "$actual" = "REG_DWORD $data" ]
   check "after /silent /apply $key\\$name is REG_DWORD $data (found: ${actual:-nothing})" $?
+  if [ "$actual" != "REG_DWORD $data" ]; then
+    reg_query "$key"
+    echo "e2e $e2e_name: $key as the program left it: ${reg_out:-no answer from reg.exe}"
+  fi
 done
 for key in "${redirected[@]}"; do
-  ! key_exists "$key"
+  key_missing "$key"
   check "after /silent /apply nothing was written to $key" $?
 done
 

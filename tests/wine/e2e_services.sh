@@ -23,7 +23,7 @@ service_state() {
 }
 
 for name in "${telemetry_services[@]}"; do
-  ! key_exists "$services\\$name"
+  key_missing "$services\\$name"
   check "this system has no $name service" $?
 done
 reg_tool delete "$policy_key" /v AllowTelemetry /f >/dev/null
@@ -38,7 +38,7 @@ check "/silent /apply wrote nothing to standard error (found: $(head -c 300 "$lo
 [ "$(value_of "$policy_key" AllowTelemetry)" = "REG_DWORD 0x0" ]
 check "the walk went on after the services class (AllowTelemetry written)" $?
 for name in "${telemetry_services[@]}"; do
-  ! key_exists "$services\\$name"
+  key_missing "$services\\$name"
   check "/silent /apply created no key for $name" $?
 done
 [ "$(service_state)" = "$before" ]
@@ -51,7 +51,7 @@ check "/silent /undo wrote nothing to standard error (found: $(head -c 300 "$log
 [ -z "$(value_of "$policy_key" AllowTelemetry)" ]
 check "the walk went on after the services class (AllowTelemetry deleted)" $?
 for name in "${telemetry_services[@]}"; do
-  ! key_exists "$services\\$name"
+  key_missing "$services\\$name"
   check "/silent /undo created no key for $name" $?
 done
 [ "$(service_state)" = "$before" ]

@@ -22,8 +22,11 @@ logs=$3
 mkdir -p "$logs"
 failures=0
 
+# A prefix of the run's own, made anew and removed again when the checks pass (as for the other
+# end-to-end runs, e2e_common.sh).
+export TVQM_WINEPREFIX=$logs/startup-wineprefix
 source "$(dirname "$wine_run")/wine-env"
-tvqm_wine_prefix || exit 1
+tvqm_wine_new_prefix || exit 1
 fixtures=$(cd "$(dirname "$0")/../fuzz/corpus" && pwd)
 planted=()
 plant() {  # plant <file below each user's Roaming folder> <content file>
@@ -131,7 +134,10 @@ done
 
 if [ "$failures" -eq 0 ]; then
   echo "$checks passed, 0 failed"
+  tvqm_wine_drop_prefix
 else
   echo "$((checks - failures)) passed, $failures failed"
+  tvqm_wine_stop
+  echo "e2e startup: the prefix is kept in $WINEPREFIX"
   exit 1
 fi

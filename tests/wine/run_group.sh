@@ -9,23 +9,27 @@
 #
 # usage: run_group.sh <attempts> <scripts/wine-run> <test program> <arguments...>
 set -u
+# Job control: each attempt runs in a process group of its own, so what is left of it can be
+# ended without touching anything else on the machine.
+set -m
 attempts=$1
 wine_run=$2
 shift 2
-log=$(mktemp)
+# CTest runs this in the build folder.
+log=$(mktemp -p "$PWD" run_group.XXXXXX)
 trap 'rm -f "$log"' EXIT
 for ((attempt = 1; attempt <= attempts; attempt++)); do
-  "$wine_run" "$@" >"$log" 2>&1 </dev/null
+  "$wine_run" "$@" >"$log" 2>&1 </dev/null &
+  group=$!
+  wait "$group"
   code=$?
   cat "$log"
   if grep -q '^\[  FAILED  \]' "$log"; then exit 1; fi
   if grep -q '^\[  PASSED  \] [0-9]* test' "$log"; then exit 0; fi
   echo "run_group: attempt $attempt ended without the test program's summary (exit code $code)"
-  # What the time limit left of the emulated process would keep spinning (its command line
-  # holds this group's filter; this script's own holds it too).
-  for pid in $(pgrep -f -- "tvqm_wine_tests.exe $2"); do
-    [ "$pid" = $$ ] || kill -9 "$pid" 2>/dev/null
-  done
+  # What the time limit left of the emulated process would keep spinning: whatever is still in
+  # the attempt's process group.
+  kill -9 -- "-$group" 2>/dev/null
   sleep 2
 done
 echo "tvqm-skipped: the emulated 32-bit test process stalled or died in all $attempts attempts without a test failing"

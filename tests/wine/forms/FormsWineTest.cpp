@@ -20,15 +20,10 @@
 #include "app/FormUnitQuietmarkMain.h"
 #include "app/bmrUIDlgAbout.h"
 #include "app/bmrUIWindows7.h"
-#include "app/ui/win32/Win32Backend.h"
-#include "engine/tvqmCommandLine.h"
-#include "platform/bmrConsoleHelp.h"
-#include "platform/bmrCredits.h"
 #include "platform/bmrDebug.h"
 #include "platform/os/Process.h"
-#include "platform/os/win32/ComApartment.h"
-#include "platform/os/win32/Win32Providers.h"
 #include "platform/os/win32/Win32Taskbar.h"
+#include "tests/wine/ui/WineProgramSession.h"
 #include "tests/wine/ui/WineUiSupport.h"
 #include "tvqmVersion.h"
 
@@ -252,33 +247,9 @@ TEST(FormsWineTest, EachTabOfTheAboutDialogIsFilled) {
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg.rfind("--ready=", 0) == 0) g_readyFile = arg.substr(8);
-    if (arg.rfind("--done=", 0) == 0) g_doneFile = arg.substr(7);
-  }
-  InstallWin32Providers();
-  ui::win32::InstallWin32Backend();
-  // What the program's start-up gives these windows: a single-threaded apartment, the
-  // switches (the product's too), the runtime credits, the form bases and the about dialog's globals.
-  os::win32::ScopedComApartment com;
-  InitializeBmrDebugConsts();
-  InitializeBmrDebug();
+  const wineui::ProgramSession session(argc, argv);
+  g_readyFile = session.ReadyFile();
+  g_doneFile = session.DoneFile();
   RegisterLogHandler(RecordEntry);
-  InitializeBmrCredits();
-  RegisterRuntimeCredits();
-  InitializeBmrConsoleHelp();
-  InitializeTvqmCommandLine();
-  InitializeBmrUIWindowsXP();
-  InitializeBmrUIWindows7();
-  InitializeBmrUIDlgAbout();
-  InitializeFormUnitQuietmarkMain();
-  ui::Application::Instance().SetTitle("Tolvex Quietmark");
-  ui::Application::Instance().SetIconResource("MAINICON");
-  ui::Application::Instance().Initialize();
-  const int result = RUN_ALL_TESTS();
-  ui::Application::Instance().DestroyForms();
-  FinalizeBmrUIDlgAbout();
-  FinalizeBmrUIWindows7();
-  return result;
+  return RUN_ALL_TESTS();
 }

@@ -4,7 +4,7 @@
 // (every immunizer created and counted, the hosts file read).
 //
 // Arguments (after gtest's): --ready=FILE and --done=FILE, the hand-shake with
-// run_ui_test.sh, which takes a screenshot of each page.
+// run_window_test.sh, which takes a screenshot of each page.
 
 #include <windows.h>
 
@@ -19,22 +19,9 @@
 #include <utility>
 
 #include "app/FormUnitQuietmarkMain.h"
-#include "app/bmrUIDlgAbout.h"
-#include "app/bmrUIWindows7.h"
 #include "app/ui/Toolkit.h"
-#include "app/ui/win32/Win32Backend.h"
-#include "engine/tvqmCommandLine.h"
 #include "engine/tvqmVorletsList.h"
-#include "platform/bmrAPIWindowsFirewall.h"
-#include "platform/bmrConsoleHelp.h"
-#include "platform/bmrCredits.h"
-#include "platform/bmrDebug.h"
-#include "platform/bmrDebugConsts.h"
-#include "platform/bmrFFHosts.h"
-#include "platform/bmrRegistry.h"
-#include "platform/bmrServices.h"
-#include "platform/bmrWindows.h"
-#include "platform/os/win32/Win32Providers.h"
+#include "tests/wine/ui/WineProgramSession.h"
 #include "tests/wine/ui/WineUiSupport.h"
 
 namespace {
@@ -166,47 +153,17 @@ TEST(MainWindowOnWine, ShowsEachPageForTheScreenshots) {
   SUCCEED();
 }
 
-// The modules the window reads, started as the program starts them.
-void StartModules() {
-  InitializeBmrConsoleHelp();
-  InitializeBmrWindows();
-  InitializeBmrDebugConsts();
-  InitializeBmrDebug();
-  InitializeBmrCredits();
-  InitializeBmrRegistryTypes();
-  InitializeBmrRegistry();
-  InitializeBmrSecurity();
-  InitializeBmrRegCache();
-  InitializeBmrFFHosts();
-  InitializeBmrAPIWindowsFirewall();
-  InitializeBmrServices();
-  InitializeTvqmVorletsList();
-  InitializeTvqmCommandLine();
-  InitializeBmrUIWindows7();
-  InitializeBmrUIDlgAbout();
-  InitializeFormUnitQuietmarkMain();
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg.rfind("--ready=", 0) == 0) g_readyFile = arg.substr(8);
-    if (arg.rfind("--done=", 0) == 0) g_doneFile = arg.substr(7);
-  }
-  InstallWin32Providers();
-  StartModules();
-  ui::win32::InstallWin32Backend();
-  ui::Application::Instance().SetTitle("Tolvex Quietmark");
-  ui::Application::Instance().Initialize();
+  const wineui::ProgramSession session(argc, argv);
+  g_readyFile = session.ReadyFile();
+  g_doneFile = session.DoneFile();
   g_creating = Clock::now();
   g_form = &ui::Application::Instance().CreateForm<TTimedFormTolvexQuietmark>();
   g_form->Show();
   // The first paint or activation runs the first-show work.
   for (int i = 0; i < 400 && !g_form->firstShowRan; ++i) Pump();
-  const int result = RUN_ALL_TESTS();
-  ui::Application::Instance().DestroyForms();
-  return result;
+  return RUN_ALL_TESTS();
 }

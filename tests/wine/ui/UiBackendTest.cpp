@@ -653,7 +653,7 @@ TEST_F(Win32BackendTest, ModalFormsMessageBoxesAndMenus) {
 }
 
 // Shows each page for a screenshot: "<ready>-<page>" when it is painted, then waits for
-// "<done>-<page>" (run_ui_test.sh takes the pictures, in this order).
+// "<done>-<page>" (run_window_test.sh takes the pictures).
 TEST_F(Win32BackendTest, ShowsEachPageForTheScreenshots) {
   if (g_readyFile.empty()) GTEST_SKIP() << "no screenshots asked for";
   EveryControlForm& f = *form_;
