@@ -149,7 +149,8 @@ void TFormTolvexQuietmark::BuildLayout() {
 
   sb = &tabProtection->Add<ui::ScrollBox>("sb");
   sb->SetAlign(ui::Align::Client);
-  sb->SetChildSizing({16, 16, 16, 16});
+  // 16 between the box's edges and its frames; each frame's own spacer parts it from the next.
+  sb->SetChildSizing({16, 16, 0, 0});
 
   panelButtonsProtection = &AddPanel(*tabProtection, "panelButtonsProtection", ui::Align::Bottom, {0, 500, 489, 25});
   panelButtonsProtection->SetBorderSpacing({16, 0, 0, 0, 0});
@@ -169,7 +170,7 @@ void TFormTolvexQuietmark::BuildLayout() {
   tabOptional = &pcStillwater->AddPage("tabOptional", "Optional");
   sbOptional = &tabOptional->Add<ui::ScrollBox>("sbOptional");
   sbOptional->SetAlign(ui::Align::Client);
-  sbOptional->SetChildSizing({16, 16, 16, 16});
+  sbOptional->SetChildSizing({16, 16, 0, 0});
   panelButtons2 = &AddPanel(*tabOptional, "panelButtons2", ui::Align::Bottom, {0, 500, 489, 25});
   panelButtons2->SetBorderSpacing({16, 0, 0, 0, 0});
   panelButtons2->SetAutoSize(true);
