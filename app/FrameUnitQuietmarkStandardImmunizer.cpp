@@ -82,6 +82,7 @@ void TCustomFrameImmunizer::ShowStatus(std::int32_t Immunized, std::int32_t Coun
   }
   labelStatus->SetHint(partial);
   labelDisplayName->SetCaption(ImmunizerClass.GetDisplayName() + ":");
+  labelDisplayName->SetHint(ImmunizerClass.GetDisplayName());
   pg->SetMax(Count);
   pg->SetPosition(Immunized);
 }
@@ -91,6 +92,10 @@ ui::Label& TCustomFrameImmunizer::AddNameLabel(ui::Container& parent) {
   label.SetCaption("Block");
   label.SetBounds({30, 0, 40, 15});
   label.SetAlign(ui::Align::Left);
+  // The status is the row's answer: where both do not fit, the name gives way and its hint
+  // holds it whole.
+  label.SetEndEllipsis(true);
+  label.SetShowHint(true);
   labelDisplayName = &label;
   return label;
 }

@@ -23,6 +23,7 @@ bool AffectsLayout(Property what) {
     case Property::Font:
     case Property::Bounds:
     case Property::WordWrap:
+    case Property::EndEllipsis:
     case Property::BorderStyle:
     case Property::Constraints:
     case Property::ClientSize:
@@ -733,6 +734,12 @@ bool Label::WordWrap() const { return wordWrap_; }
 
 void Label::SetWordWrap(bool wrap) {
   if (detail::Update(wordWrap_, wrap)) Changed(Property::WordWrap);
+}
+
+bool Label::EndEllipsis() const { return endEllipsis_; }
+
+void Label::SetEndEllipsis(bool ellipsis) {
+  if (detail::Update(endEllipsis_, ellipsis)) Changed(Property::EndEllipsis);
 }
 
 int Label::TextHeight(const std::string& text) const {

@@ -5,6 +5,7 @@
 #include "app/ui/ToolkitInternal.h"
 
 #include <algorithm>
+#include <map>
 
 namespace ui {
 
@@ -337,6 +338,7 @@ class Engine {
       y = top + std::max(topSpacing, s.top);
       return std::max(0, bottom - std::max(bottomSpacing, s.bottom) - y);
     };
+    const std::map<const Control*, int> givenWay = GivenWay(container, client.width);
     // Left, then right: the band's height, each beside the one before.
     for (int stack = 2; stack < 4; ++stack) {
       const bool fromLeft = stack == 2;
@@ -345,7 +347,9 @@ class Engine {
         const Sides s = SpacingOf(*c);
         int y = 0;
         const int height = band(s, y);
-        const Size size = Constrain(*c, Size{Natural(*c, -1).width, height});
+        const auto shrunk = givenWay.find(c);
+        const int width = shrunk != givenWay.end() ? shrunk->second : Natural(*c, -1).width;
+        const Size size = Constrain(*c, Size{width, height});
         const int x = fromLeft ? left + std::max(leftSpacing, s.left) : right - std::max(rightSpacing, s.right) - size.width;
         placed.push_back({c, Rect{x, y, size.width, size.height}});
         (fromLeft ? left : right) = fromLeft ? x + size.width : x;
@@ -370,6 +374,54 @@ class Engine {
     std::stable_sort(placed.begin(), placed.end(),
                      [](const auto& a, const auto& b) { return a.first->ControlIndex() < b.first->ControlIndex(); });
     for (const auto& [control, bounds] : placed) Emit(*control, bounds);
+  }
+
+  // The widths that the row's ellipsis labels give way to (left stack first, each down to
+  // nothing), so that the client-aligned labels beside them keep their text's width: a row's
+  // answer is read whole, a name may end in "...".
+  std::map<const Control*, int> GivenWay(const Container& container, int clientWidth) const {
+    const Access::ChildrenState& ch = Access::Kids(container);
+    const ChildSizing cs = SizingOf(container);
+    std::map<const Control*, int> widths;
+    std::vector<const Control*> yielding;
+    int left = 0, right = clientWidth;
+    int leftSpacing = cs.leftRightSpacing, rightSpacing = cs.leftRightSpacing;
+    for (int stack = 2; stack < 4; ++stack) {
+      const bool fromLeft = stack == 2;
+      for (const Control* c : ch.stacks[static_cast<std::size_t>(stack)]) {
+        if (!c->Visible()) continue;
+        const Sides s = SpacingOf(*c);
+        const int width = Constrain(*c, Natural(*c, -1)).width;
+        if (auto* label = dynamic_cast<const Label*>(c); label && label->EndEllipsis()) {
+          widths[c] = width;
+          yielding.push_back(c);
+        }
+        if (fromLeft) {
+          left += std::max(leftSpacing, s.left) + width;
+          leftSpacing = std::max(s.right, cs.horizontalSpacing);
+        } else {
+          right -= std::max(rightSpacing, s.right) + width;
+          rightSpacing = std::max(s.left, cs.horizontalSpacing);
+        }
+      }
+    }
+    if (yielding.empty()) return {};
+    int lacking = 0;
+    for (const auto& child : ch.children) {
+      const Control& c = *child;
+      auto* label = dynamic_cast<const Label*>(&c);
+      if (!label || !c.Visible() || c.GetAlign() != Align::Client || !c.AutoSize() || label->WordWrap()) continue;
+      const Sides s = SpacingOf(c);
+      const int room = right - std::max(rightSpacing, s.right) - (left + std::max(leftSpacing, s.left));
+      lacking = std::max(lacking, Constrain(c, Natural(c, -1)).width - room);
+    }
+    for (const Control* c : yielding) {
+      if (lacking <= 0) break;
+      const int given = std::min(lacking, widths[c]);
+      widths[c] -= given;
+      lacking -= given;
+    }
+    return widths;
   }
 
   // A control that is not aligned: its bounds, its edges kept at their distances from the

@@ -505,6 +505,10 @@ class Label : public Control {
   void SetLayout(TextLayout layout);
   bool WordWrap() const;
   void SetWordWrap(bool wrap);
+  // A single line that ends in "..." where it is cut; in a row of aligned controls it gives
+  // way, so that a client-aligned label beside it keeps the width of its text.
+  bool EndEllipsis() const;
+  void SetEndEllipsis(bool ellipsis);
   // The height of one line of text in this label's font at 96 DPI (through the backend's
   // measurer; line ends in text do not add lines, as a canvas measures).
   int TextHeight(const std::string& text) const;
@@ -513,6 +517,7 @@ class Label : public Control {
   TextAlign alignment_ = TextAlign::Left;
   TextLayout layout_ = TextLayout::Top;
   bool wordWrap_ = false;
+  bool endEllipsis_ = false;
 };
 
 // An icon from the program's resources (or the application's icon), drawn at the image's size.
@@ -996,6 +1001,7 @@ enum class Property {
   ImageCenter,                     // image
   Images, FullRowSelect,           // tree list
   FormBorder,                      // form
+  EndEllipsis,                     // label
 };
 
 // What the core needs from the system that shows the tree. ControlAdded is told once for a

@@ -622,6 +622,7 @@ DWORD LabelWindow::LabelStyle() const {
     case TextAlign::Right: style |= SS_RIGHT; break;
   }
   if (label.Layout() == TextLayout::Center && !label.WordWrap()) style |= SS_CENTERIMAGE;
+  if (label.EndEllipsis()) style |= SS_ENDELLIPSIS;
   return style;
 }
 
@@ -630,8 +631,10 @@ void LabelWindow::Create(HWND parent, int id) {
 }
 
 void LabelWindow::Update(Property what) {
-  if (what == Property::TextAlignment || what == Property::WordWrap || what == Property::TextLayout) {
-    const LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE) & ~static_cast<LONG_PTR>(SS_TYPEMASK | SS_CENTERIMAGE);
+  if (what == Property::TextAlignment || what == Property::WordWrap || what == Property::TextLayout ||
+      what == Property::EndEllipsis) {
+    const LONG_PTR style =
+        GetWindowLongPtrW(hwnd_, GWL_STYLE) & ~static_cast<LONG_PTR>(SS_TYPEMASK | SS_CENTERIMAGE | SS_ELLIPSISMASK);
     SetWindowLongPtrW(hwnd_, GWL_STYLE, style | static_cast<LONG_PTR>(LabelStyle()));
     InvalidateRect(hwnd_, nullptr, TRUE);
     return;
