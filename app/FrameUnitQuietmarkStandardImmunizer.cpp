@@ -139,7 +139,8 @@ TFrameImmunizer::TFrameImmunizer(TWindows10ImmunizationClass aImmunizerClass)
   cb->SetAlign(ui::Align::Left);
   cb->onChange = [this] { cbChange(); };
   AddNameLabel(*panelLabels).SetBorderSpacing({0, 0, 2, 0, 0});
-  AddStatusLabel(*panelLabels).SetBorderSpacing({0, 0, 2, 0, 0});
+  // Right-aligned text: the left spacing shows only where a cut name reaches it.
+  AddStatusLabel(*panelLabels).SetBorderSpacing({0, 8, 2, 0, 0});
   AddDetailsAndProgress(20, 8);
 }
 

@@ -75,14 +75,20 @@ TEST(MainWindowOnWine, TheFirstShowCountsEveryImmunizerOnce) {
   EXPECT_GT(standard.size(), 0u);
   for (TCustomFrameImmunizer* frame : standard) EXPECT_NE(frame->GetStatusText(), "pending...") << frame->Name();
   for (TCustomFrameImmunizer* frame : optional) EXPECT_NE(frame->GetStatusText(), "pending...") << frame->Name();
-  // Where a count's time goes: each frame counted once more, the slow ones named.
+  // Each frame counted once more: the count changed nothing, so it shows what the first
+  // show showed (and where a count's time goes, the slow ones named).
   for (auto* box : {g_form->sb, g_form->sbOptional}) {
     for (TCustomFrameImmunizer* frame : g_form->FramesOf<TCustomFrameImmunizer>(*box)) {
+      const std::string status = frame->GetStatusText();
+      const int shownMax = frame->pg->Max(), shownPosition = frame->pg->Position();
       std::int32_t immunized = 0, count = 0;
       const auto started = Clock::now();
       frame->UpdateState(immunized, count);
       const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started).count();
       if (took >= 20) std::printf("count of %s: %lld ms\n", frame->ImmunizerClass.ClassName().c_str(), static_cast<long long>(took));
+      EXPECT_EQ(frame->GetStatusText(), status) << frame->Name();
+      EXPECT_EQ(count, shownMax) << frame->Name();
+      EXPECT_EQ(immunized, shownPosition) << frame->Name();
     }
   }
   EXPECT_NE(g_form->labelTotalProtection->Caption(), "Test pending...");
@@ -133,6 +139,52 @@ TEST(MainWindowOnWine, TheQuestionsPageShowsTheRichText) {
   EXPECT_EQ(text.find(L"\\rtf1"), std::wstring::npos);  // read as rich text, not shown as code
 }
 
+// The width of a window's text in the font it draws with.
+int TextWidthOf(HWND window) {
+  const std::wstring text = TextOf(window);
+  HDC dc = GetDC(window);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(window, WM_GETFONT, 0, 0)));
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(window, dc);
+  return size.cx;
+}
+
+RECT RectIn(HWND window, HWND parent) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+// Every status is read whole beside its name, on both pages and with the check boxes shown:
+// where the row is too narrow the name is cut, never the status.
+TEST(MainWindowOnWine, EveryStatusIsWholeBesideItsName) {
+  ASSERT_NE(g_form, nullptr);
+  for (const bool options : {false, true}) {
+    g_form->SetShowOptions(options);
+    Pump();
+    for (auto* box : {g_form->sb, g_form->sbOptional}) {
+      for (TCustomFrameImmunizer* frame : g_form->FramesOf<TCustomFrameImmunizer>(*box)) {
+        HWND row = Hwnd(*frame->panelLabels);
+        HWND status = Hwnd(*frame->labelStatus);
+        const RECT statusRect = RectIn(status, row);
+        const RECT nameRect = RectIn(Hwnd(*frame->labelDisplayName), row);
+        RECT rowRect{};
+        GetClientRect(row, &rowRect);
+        EXPECT_GE(statusRect.right - statusRect.left, TextWidthOf(status)) << frame->Name();
+        EXPECT_LE(nameRect.right, statusRect.left) << frame->Name();
+        EXPECT_LE(statusRect.right, rowRect.right) << frame->Name();
+        // One line: the style that wraps is not left to break the text.
+        EXPECT_EQ(GetWindowLongPtrW(Hwnd(*frame->labelDisplayName), GWL_STYLE) & SS_ELLIPSISMASK, SS_ENDELLIPSIS);
+      }
+    }
+  }
+  g_form->SetShowOptions(false);
+  Pump();
+}
+
 // Shows each page for a screenshot: "<ready>-<page>" when it is painted, then waits for
 // "<done>-<page>".
 TEST(MainWindowOnWine, ShowsEachPageForTheScreenshots) {
@@ -148,9 +200,17 @@ TEST(MainWindowOnWine, ShowsEachPageForTheScreenshots) {
     f.pcStillwater->SetActivePage(page);
     RedrawWindow(Hwnd(f), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     Pump();
-    wineui::AwaitScreenshot(g_readyFile, g_doneFile, name);
+    // The page in the picture is the one asked for, alone.
+    for (const auto& [otherName, other] : pages) EXPECT_EQ(IsWindowVisible(Hwnd(*other)) != 0, other == page) << otherName;
+    EXPECT_TRUE(wineui::AwaitScreenshot(g_readyFile, g_doneFile, name)) << name;
   }
-  SUCCEED();
+  // The end of the optional page: the Office rows.
+  f.pcStillwater->SetActivePage(f.tabOptional);
+  f.sbOptional->SetVertScrollPosition(f.sbOptional->VertScrollRange());
+  RedrawWindow(Hwnd(f), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  Pump();
+  EXPECT_GT(f.sbOptional->VertScrollPosition(), 0);
+  EXPECT_TRUE(wineui::AwaitScreenshot(g_readyFile, g_doneFile, "optional-end"));
 }
 
 }  // namespace

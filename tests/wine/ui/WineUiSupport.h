@@ -27,14 +27,16 @@ inline void Pump(int rounds = 3) {
 }
 
 // Tells the script that the window is painted ("<ready>-<name>"), then waits up to 15 s for
-// its picture ("<done>-<name>"), the window kept alive meanwhile.
-inline void AwaitScreenshot(const std::string& readyFile, const std::string& doneFile, const std::string& name) {
+// its picture ("<done>-<name>"), the window kept alive meanwhile; true when it was taken.
+inline bool AwaitScreenshot(const std::string& readyFile, const std::string& doneFile, const std::string& name) {
   std::ofstream(readyFile + "-" + name) << "ready\n";
   const std::string done = doneFile + "-" + name;
-  for (int i = 0; i < 300 && !std::ifstream(done).good(); ++i) {
+  for (int i = 0; i < 300; ++i) {
+    if (std::ifstream(done).good()) return true;
     Pump();
     Sleep(50);
   }
+  return false;
 }
 
 }  // namespace wineui
