@@ -524,9 +524,14 @@ TEST_F(MainWindowTest, AFailingRunAtTheFirstShowIsLoggedAndTheWindowStaysUsable)
   bool logged = false;
   for (const auto& entry : recorder.Entries()) logged |= entry.message == "TSimpleTolvexForm.WndProc";
   EXPECT_TRUE(logged);
-  // The steps after the run were skipped: the layout's captions and state stay.
+  // The steps after the run were skipped: the layout's captions and state stay, also on the
+  // frame the run did not reach.
   EXPECT_EQ(form.labelTotalProtection->Caption(), "Test pending...");
   EXPECT_EQ(form.aSelectAll->Caption(), "Select all");
+  auto& unreached = *static_cast<TFrameImmunizer*>(form.sb->FindControl("FrameTScriptedAImmunization"));
+  EXPECT_EQ(unreached.labelDisplayName->Caption(), "Block");
+  EXPECT_EQ(unreached.labelStatus->Caption(), "pending...");
+  EXPECT_EQ(form.vstImmunizers->CellText(*form.vstImmunizers->Roots()[0]->children[2], 1), "pending...");
   g_scripted[1].throwOnImmunize = false;
   ASSERT_TRUE(backend->UserClick(*form.bnImmunize));
   EXPECT_EQ(form.labelTotalProtection->Caption(), "full protection in place.");
