@@ -395,7 +395,10 @@ TEST_F(MainWindowTest, TheButtonsRunTheTickedFramesInControlOrder) {
 
 TEST_F(MainWindowTest, SelectAllAndDeselectAllFromThePopupMenuShowTheBoxesAndTickThem) {
   for (auto& state : g_scripted) state.count = 1;
+  g_scripted[0].details = "Registry: x";
   auto& form = Open();
+  auto& a = *static_cast<TFrameImmunizer*>(form.sb->FindControl("FrameTScriptedAImmunization"));
+  ASSERT_FALSE(a.cb->Visible());
   backend->QueuePopupChoice("pmiDeselectAll");
   ASSERT_TRUE(backend->UserRightClick(*form.bnOptions));
   EXPECT_EQ(form.bnOptions->Caption(), "Hide options");
@@ -404,14 +407,20 @@ TEST_F(MainWindowTest, SelectAllAndDeselectAllFromThePopupMenuShowTheBoxesAndTic
     EXPECT_FALSE(frame->cb->Checked());
     EXPECT_FALSE(frame->Selected());
   }
+  EXPECT_TRUE(a.labelDetails->Visible());
   ASSERT_TRUE(backend->UserClick(*form.bnImmunize));
   EXPECT_TRUE(g_scriptedCalls.empty());
   EXPECT_EQ(form.labelTotalProtection->Caption(), "full protection in place.");
 
+  // Select all, too, shows the hidden options first.
+  ASSERT_TRUE(backend->UserClick(*form.bnOptions));
+  ASSERT_FALSE(a.cb->Visible());
   backend->QueuePopupChoice("pmiSelectAll");
   ASSERT_TRUE(backend->UserChooseTab(*form.tabOptional));
   ASSERT_TRUE(backend->UserRightClick(*form.bnOptionalDetails));
   EXPECT_EQ(form.popupOptions->Find("pmiSelectAll")->Caption(), "Sselect all");
+  EXPECT_EQ(form.bnOptions->GetAction(), form.aHideOptions);
+  EXPECT_TRUE(a.cb->Visible() && a.labelDetails->Visible());
   EXPECT_EQ(form.labelTotalProtection->Caption(), "full protection in place.");  // not recomputed
   for (auto* frame : form.FramesOf<TFrameImmunizer>(*form.sb)) EXPECT_TRUE(frame->Selected());
   ASSERT_TRUE(backend->UserChooseTab(*form.tabProtection));
