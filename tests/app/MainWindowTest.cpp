@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -332,6 +333,38 @@ TEST_F(MainWindowTest, TheOverallStateAndTheTaskbarFollowTheItemsOfTheTickedStan
     ASSERT_FALSE(lastState.empty());
     EXPECT_EQ(lastState.substr(lastState.rfind(' ') + 1), std::to_string(c.taskbarFlag));
     CloseWindow();
+  }
+}
+
+// The state goes first, then the maximum (with the value still shown), then the value; each
+// setter reaches the taskbar only when its value changes.
+TEST_F(MainWindowTest, TheTaskbarTakesTheStateThenTheMaximumThenTheValue) {
+  for (auto& state : g_scripted) state.count = 4;
+  auto& form = Open();  // 0 of 12: the error state with a full bar
+  char window[32];
+  std::snprintf(window, sizeof window, "0x%llx", static_cast<unsigned long long>(form.Handle()));
+  const std::string state = std::string("ITaskbarList3::SetProgressState ") + window + " ";
+  const std::string value = std::string("ITaskbarList3::SetProgressValue ") + window + " ";
+  struct Case {
+    const char* name;
+    std::int32_t immunizedA, countA;
+    std::vector<std::string> calls;
+  } cases[] = {
+      {"1 of 13", 1, 5, {state + "2", value + "12 13", value + "1 13"}},
+      {"0 of 14", 0, 6, {state + "4", value + "1 14", value + "14 14"}},
+      {"2 of 14", 2, 6, {state + "2", value + "2 14"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    g_scripted[0].immunized = c.immunizedA;
+    g_scripted[0].count = c.countA;
+    windows.taskbar.calls.clear();
+    form.UpdateProtectionState();
+    std::vector<std::string> progress;
+    for (const std::string& call : windows.taskbar.calls) {
+      if (call.rfind("ITaskbarList3::SetProgress", 0) == 0) progress.push_back(call);
+    }
+    EXPECT_EQ(progress, c.calls);
   }
 }
 
