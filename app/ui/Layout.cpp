@@ -138,7 +138,11 @@ class Engine {
   // height may follow from it). Not constrained.
   Size Natural(const Control& control, int fixedWidth) const {
     const Access::ControlState& st = Access::Of(control);
-    const Size requested{S(st.requested.Right()) - S(st.requested.left), S(st.requested.Bottom()) - S(st.requested.top)};
+    // An aligned control's place comes from the layout, so only its size scales: buttons of
+    // one width stay of one width. A placed one keeps its scaled edges, shared with neighbours.
+    const Size requested = control.GetAlign() != Align::None ? Size{S(st.requested.width), S(st.requested.height)}
+                                                             : Size{S(st.requested.Right()) - S(st.requested.left),
+                                                                    S(st.requested.Bottom()) - S(st.requested.top)};
     const int width = fixedWidth >= 0 ? fixedWidth : requested.width;
     if (!st.autoSize) return Size{width, requested.height};
     if (auto* label = dynamic_cast<const Label*>(&control)) {

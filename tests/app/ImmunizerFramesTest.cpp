@@ -131,6 +131,49 @@ TEST_F(ImmunizerFramesTest, DetailsAreSizedToTheirLinesAndShownOnRequest) {
   EXPECT_FALSE(standard.labelDetails->Visible());
 }
 
+TEST_F(ImmunizerFramesTest, BeforeTheirFirstCountFramesShowTheLayoutsCaptions) {
+  g_scripted[0].count = 4;
+  g_scripted[0].details = "Registry: a";
+  auto& standard = AddFrame<TFrameImmunizer>();
+  auto& optional = AddFrame<TFrameOptionalImmunizer>();
+  form.Show();
+  for (TCustomFrameImmunizer* frame :
+       {static_cast<TCustomFrameImmunizer*>(&standard), static_cast<TCustomFrameImmunizer*>(&optional)}) {
+    SCOPED_TRACE(frame == &standard ? "standard" : "optional");
+    EXPECT_EQ(frame->labelDisplayName->Caption(), "Block");
+    EXPECT_EQ(frame->labelStatus->Caption(), "pending...");
+    EXPECT_EQ(frame->GetStatusText(), "pending...");
+    EXPECT_EQ(frame->labelDetails->Caption(), "...");
+    EXPECT_FALSE(frame->labelDetails->Visible());
+  }
+  EXPECT_TRUE(standard.cb->Checked());
+  EXPECT_FALSE(standard.cb->Visible());
+  EXPECT_EQ(optional.labelHint->Caption(), "");
+  EXPECT_FALSE(optional.labelHint->Visible());
+  EXPECT_EQ(optional.bnApply->Caption(), "Apply");
+  EXPECT_EQ(optional.bnUndo->Caption(), "Undo");
+}
+
+// Hovering a control shows its hint when ShowHint is set and the hint is not empty (the Win32
+// backend makes a tooltip of it; the headless one has no mouse): the details carry their own
+// text as the hint.
+TEST_F(ImmunizerFramesTest, TheDetailsCarryTheirTextAsTheirHoverHint) {
+  g_scripted[0].details = "Registry: a\r\nRegistry: b";
+  g_scripted[0].hint = "Bing may fail.";
+  auto& standard = AddFrame<TFrameImmunizer>();
+  auto& optional = AddFrame<TFrameOptionalImmunizer>();
+  std::int32_t immunized = 0, count = 0;
+  standard.UpdateState(immunized, count);
+  optional.UpdateState(immunized, count);
+  for (TCustomFrameImmunizer* frame :
+       {static_cast<TCustomFrameImmunizer*>(&standard), static_cast<TCustomFrameImmunizer*>(&optional)}) {
+    SCOPED_TRACE(frame == &standard ? "standard" : "optional");
+    EXPECT_TRUE(frame->labelDetails->ShowHint());
+    EXPECT_EQ(frame->labelDetails->Hint(), "Registry: a\r\nRegistry: b");
+  }
+  EXPECT_TRUE(optional.labelHint->ShowHint());
+}
+
 TEST_F(ImmunizerFramesTest, TheOptionalFrameShowsTheClassHintInItalics) {
   auto& frame = AddFrame<TFrameOptionalImmunizer>();
   std::int32_t immunized = 0, count = 0;

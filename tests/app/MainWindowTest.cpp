@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -16,6 +18,7 @@
 #include "tests/app/ScriptedImmunizers.h"
 #include "tests/fakes/DebugEntryRecorder.h"
 #include "tests/fakes/FakeWindows.h"
+#include "tests/ui/UiTestPrinters.h"
 
 namespace {
 
@@ -59,6 +62,19 @@ class MainWindowTest : public ::testing::Test {
     ui::Application::Instance().DestroyForms();
     FinalizeTvqmCommandLine();
     FinalizeBmrConsoleHelp();
+  }
+  // The control at a path of names ("sb/FrameTScriptedAImmunization/pg"), each found below
+  // the one before: the frames' controls share their names.
+  static ui::Control* At(ui::Container& root, const std::string& path) {
+    ui::Control* control = &root;
+    for (std::size_t start = 0; start <= path.size();) {
+      const std::size_t end = std::min(path.find('/', start), path.size());
+      auto* container = dynamic_cast<ui::Container*>(control);
+      control = container ? container->FindControl(path.substr(start, end - start)) : nullptr;
+      if (!control) return nullptr;
+      start = end + 1;
+    }
+    return control;
   }
   static std::vector<std::string> FrameNames(ui::ScrollBox& box) {
     std::vector<std::string> names;
@@ -121,6 +137,133 @@ TEST_F(MainWindowTest, TheCaptionNamesTheProductAndVersionOfTheVersionBlock) {
                                                                         {"ProductVersion", "1.0.0.0"}}}}}));
   auto& form = Open();
   EXPECT_EQ(form.Caption(), "Tolvex Quietmark 1.0.0.0");
+}
+
+// Where every control of the window stands once it is shown, in its parent's client area, at
+// 96 and at 144 DPI (the default font's characters 6 x 15 at 96, 9 x 23 at 144).
+TEST_F(MainWindowTest, TheLayoutPlacesEveryControlWhereTheDesignHasIt) {
+  auto& form = Open();
+  EXPECT_EQ(form.ClientSize(), (ui::Size{537, 639}));
+  const std::string a = "sb/FrameTScriptedAImmunization/", d = "sbOptional/FrameTScriptedDImmunization/";
+  struct Place {
+    std::string path;
+    ui::Rect at96, at144;
+  } places[] = {
+      // 8 around the page control and the button row, and between them.
+      {"pcStillwater", {8, 8, 521, 590}, {12, 12, 782, 885}},
+      {"panelButtons", {8, 606, 521, 25}, {12, 909, 782, 38}},
+      {"panelButtons/bnAbout", {0, 0, 75, 25}, {0, 0, 113, 38}},
+      {"panelButtons/bnClose", {444, 0, 75, 25}, {666, 0, 113, 38}},  // 2 from the right edge
+      // Below the tab row, inside the page frame.
+      {"tabProtection", {4, 25, 513, 561}, {6, 38, 770, 841}},
+      {"tabOptional", {4, 25, 513, 561}, {6, 38, 770, 841}},
+      // The status panel: 16 from the page's edges and from the frames below.
+      {"panelStatus", {16, 16, 481, 64}, {24, 24, 722, 96}},
+      {"imgComputer", {0, 0, 64, 64}, {0, 0, 96, 96}},
+      {"imgNetwork", {417, 0, 64, 64}, {626, 0, 96, 96}},
+      {"shapeTotalStatus", {72, 0, 345, 40}, {108, 0, 518, 60}},
+      {"labelTotalProtection", {72, 48, 345, 15}, {108, 72, 518, 23}},
+      {"tabProtection/sb", {0, 96, 513, 408}, {0, 144, 770, 611}},
+      // 16 from the box's edges, nothing between the frames: the spacer parts them.
+      {"sb/FrameTScriptedAImmunization", {16, 16, 481, 44}, {24, 24, 722, 67}},
+      {"sb/FrameTScriptedBImmunization", {16, 60, 481, 44}, {24, 91, 722, 67}},
+      {"sb/FrameTScriptedCImmunization", {16, 104, 481, 44}, {24, 158, 722, 67}},
+      {a + "panelLabels", {0, 0, 481, 17}, {0, 0, 722, 26}},
+      {a + "pg", {0, 19, 481, 15}, {0, 29, 722, 23}},
+      {a + "panelSpacer", {0, 36, 481, 8}, {0, 55, 722, 12}},
+      // 16 from every side of the page, 8 between the buttons.
+      {"panelButtonsProtection", {16, 520, 481, 25}, {24, 779, 722, 38}},
+      {"panelButtonsProtection/bnOptions", {0, 0, 107, 25}, {0, 0, 161, 38}},
+      {"panelButtonsProtection/bnImmunize", {259, 0, 107, 25}, {388, 0, 161, 38}},
+      {"panelButtonsProtection/bnUndo", {374, 0, 107, 25}, {561, 0, 161, 38}},
+      // The optional page.
+      {"tabOptional/sbOptional", {0, 0, 513, 504}, {0, 0, 770, 755}},
+      {"sbOptional/FrameTScriptedDImmunization", {16, 16, 481, 64}, {24, 24, 722, 97}},
+      {"sbOptional/FrameTScriptedEImmunization", {16, 80, 481, 64}, {24, 121, 722, 97}},
+      {d + "panelLabels", {0, 0, 481, 25}, {0, 0, 722, 38}},
+      {d + "panelLabels/bnApply", {323, 0, 75, 25}, {484, 0, 113, 38}},
+      {d + "panelLabels/bnUndo", {406, 0, 75, 25}, {609, 0, 113, 38}},
+      {d + "pg", {0, 29, 481, 15}, {0, 44, 722, 23}},
+      {d + "panelSpacer", {0, 48, 481, 16}, {0, 73, 722, 24}},
+      {"panelButtons2", {16, 520, 481, 25}, {24, 779, 722, 38}},
+      {"panelButtons2/bnOptionalDetails", {0, 0, 107, 25}, {0, 0, 161, 38}},
+      {"tabFAQ/memoFAQ", {16, 16, 481, 529}, {24, 24, 722, 793}},
+  };
+  // The name and status labels share their row as they may; the row's other edges are fixed.
+  struct Row {
+    std::string path;
+    int top96, height96, top144, height144;
+    int statusRight96, statusRight144;  // the status text ends here
+    int gap96, gap144;                  // between the name and the status label
+  } rows[] = {
+      {a + "panelLabels/", 2, 15, 3, 23, 481, 722, 0, 0},
+      {d + "panelLabels/", 0, 25, 0, 38, 315, 472, 8, 12},
+  };
+
+  for (const Place& p : places) {
+    SCOPED_TRACE(p.path);
+    ui::Control* control = At(form, p.path);
+    ASSERT_NE(control, nullptr);
+    EXPECT_EQ(control->Bounds(), p.at96);
+  }
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.path);
+    const ui::Rect name = At(form, r.path + "labelDisplayName")->Bounds();
+    const ui::Rect status = At(form, r.path + "labelStatus")->Bounds();
+    EXPECT_EQ(name.left, 0);
+    EXPECT_EQ(status.left - name.Right(), r.gap96);
+    EXPECT_EQ(status.Right(), r.statusRight96);
+    for (const ui::Rect& label : {name, status}) {
+      EXPECT_EQ(label.top, r.top96);
+      EXPECT_EQ(label.height, r.height96);
+    }
+  }
+  // The boxes end 16 below their last frame, so neither needs its scroll bar.
+  EXPECT_EQ(form.sb->VertScrollRange(), 164);
+  EXPECT_FALSE(form.sb->VertScrollBarVisible());
+  EXPECT_EQ(form.sbOptional->VertScrollRange(), 160);
+
+  backend->SetDpi(144);
+  const std::vector<ui::LayoutResult> scaled = backend->LayoutAtDpi(form);
+  auto boundsAt144 = [&](const ui::Control* control) -> const ui::LayoutResult* {
+    for (const ui::LayoutResult& result : scaled) {
+      if (result.control == control) return &result;
+    }
+    return nullptr;
+  };
+  for (const Place& p : places) {
+    SCOPED_TRACE(p.path + " at 144 DPI");
+    const ui::LayoutResult* result = boundsAt144(At(form, p.path));
+    ASSERT_NE(result, nullptr);
+    EXPECT_EQ(result->bounds, p.at144);
+  }
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.path + " at 144 DPI");
+    const ui::Rect name = boundsAt144(At(form, r.path + "labelDisplayName"))->bounds;
+    const ui::Rect status = boundsAt144(At(form, r.path + "labelStatus"))->bounds;
+    EXPECT_EQ(name.left, 0);
+    EXPECT_EQ(status.left - name.Right(), r.gap144);
+    EXPECT_EQ(status.Right(), r.statusRight144);
+    for (const ui::Rect& label : {name, status}) {
+      EXPECT_EQ(label.top, r.top144);
+      EXPECT_EQ(label.height, r.height144);
+    }
+  }
+  EXPECT_EQ(boundsAt144(form.sb)->scrollRange, 249);
+  EXPECT_EQ(boundsAt144(form.sbOptional)->scrollRange, 242);
+  backend->SetDpi(96);
+
+  // Options shown: the check box starts the row, the details sit between it and the bar, and
+  // the frames below move down by what the details take.
+  g_scripted[0].details = "Registry: a\r\nRegistry: b";
+  std::int32_t immunized = 0, count = 0;
+  static_cast<TFrameImmunizer*>(At(form, "sb/FrameTScriptedAImmunization"))->UpdateState(immunized, count);
+  form.SetShowOptions(true);
+  EXPECT_EQ(At(form, a + "panelLabels/cb")->Bounds(), (ui::Rect{0, 0, 20, 17}));
+  EXPECT_EQ(At(form, a + "labelDetails")->Bounds(), (ui::Rect{0, 19, 481, 2 * 14 + 10}));
+  EXPECT_EQ(At(form, a + "pg")->Bounds(), (ui::Rect{0, 59, 481, 15}));
+  EXPECT_EQ(At(form, "sb/FrameTScriptedAImmunization")->Bounds(), (ui::Rect{16, 16, 481, 84}));
+  EXPECT_EQ(At(form, "sb/FrameTScriptedBImmunization")->Bounds(), (ui::Rect{16, 100, 481, 44}));
 }
 
 TEST_F(MainWindowTest, OnWindows7OnlyItsClassesGetFramesAndTheOthersALineEach) {
@@ -193,6 +336,38 @@ TEST_F(MainWindowTest, TheOverallStateAndTheTaskbarFollowTheItemsOfTheTickedStan
   }
 }
 
+// The state goes first, then the maximum (with the value still shown), then the value; each
+// setter reaches the taskbar only when its value changes.
+TEST_F(MainWindowTest, TheTaskbarTakesTheStateThenTheMaximumThenTheValue) {
+  for (auto& state : g_scripted) state.count = 4;
+  auto& form = Open();  // 0 of 12: the error state with a full bar
+  char window[32];
+  std::snprintf(window, sizeof window, "0x%llx", static_cast<unsigned long long>(form.Handle()));
+  const std::string state = std::string("ITaskbarList3::SetProgressState ") + window + " ";
+  const std::string value = std::string("ITaskbarList3::SetProgressValue ") + window + " ";
+  struct Case {
+    const char* name;
+    std::int32_t immunizedA, countA;
+    std::vector<std::string> calls;
+  } cases[] = {
+      {"1 of 13", 1, 5, {state + "2", value + "12 13", value + "1 13"}},
+      {"0 of 14", 0, 6, {state + "4", value + "1 14", value + "14 14"}},
+      {"2 of 14", 2, 6, {state + "2", value + "2 14"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    g_scripted[0].immunized = c.immunizedA;
+    g_scripted[0].count = c.countA;
+    windows.taskbar.calls.clear();
+    form.UpdateProtectionState();
+    std::vector<std::string> progress;
+    for (const std::string& call : windows.taskbar.calls) {
+      if (call.rfind("ITaskbarList3::SetProgress", 0) == 0) progress.push_back(call);
+    }
+    EXPECT_EQ(progress, c.calls);
+  }
+}
+
 TEST_F(MainWindowTest, LogLinesOfImmunizerMessagesAndDebugErrors) {
   auto& form = Open();
   auto& frame = *static_cast<TCustomFrameImmunizer*>(form.sb->FindControl("FrameTScriptedAImmunization"));
@@ -253,7 +428,10 @@ TEST_F(MainWindowTest, TheButtonsRunTheTickedFramesInControlOrder) {
 
 TEST_F(MainWindowTest, SelectAllAndDeselectAllFromThePopupMenuShowTheBoxesAndTickThem) {
   for (auto& state : g_scripted) state.count = 1;
+  g_scripted[0].details = "Registry: x";
   auto& form = Open();
+  auto& a = *static_cast<TFrameImmunizer*>(form.sb->FindControl("FrameTScriptedAImmunization"));
+  ASSERT_FALSE(a.cb->Visible());
   backend->QueuePopupChoice("pmiDeselectAll");
   ASSERT_TRUE(backend->UserRightClick(*form.bnOptions));
   EXPECT_EQ(form.bnOptions->Caption(), "Hide options");
@@ -262,14 +440,20 @@ TEST_F(MainWindowTest, SelectAllAndDeselectAllFromThePopupMenuShowTheBoxesAndTic
     EXPECT_FALSE(frame->cb->Checked());
     EXPECT_FALSE(frame->Selected());
   }
+  EXPECT_TRUE(a.labelDetails->Visible());
   ASSERT_TRUE(backend->UserClick(*form.bnImmunize));
   EXPECT_TRUE(g_scriptedCalls.empty());
   EXPECT_EQ(form.labelTotalProtection->Caption(), "full protection in place.");
 
+  // Select all, too, shows the hidden options first.
+  ASSERT_TRUE(backend->UserClick(*form.bnOptions));
+  ASSERT_FALSE(a.cb->Visible());
   backend->QueuePopupChoice("pmiSelectAll");
   ASSERT_TRUE(backend->UserChooseTab(*form.tabOptional));
   ASSERT_TRUE(backend->UserRightClick(*form.bnOptionalDetails));
   EXPECT_EQ(form.popupOptions->Find("pmiSelectAll")->Caption(), "Sselect all");
+  EXPECT_EQ(form.bnOptions->GetAction(), form.aHideOptions);
+  EXPECT_TRUE(a.cb->Visible() && a.labelDetails->Visible());
   EXPECT_EQ(form.labelTotalProtection->Caption(), "full protection in place.");  // not recomputed
   for (auto* frame : form.FramesOf<TFrameImmunizer>(*form.sb)) EXPECT_TRUE(frame->Selected());
   ASSERT_TRUE(backend->UserChooseTab(*form.tabProtection));
@@ -382,9 +566,14 @@ TEST_F(MainWindowTest, AFailingRunAtTheFirstShowIsLoggedAndTheWindowStaysUsable)
   bool logged = false;
   for (const auto& entry : recorder.Entries()) logged |= entry.message == "TSimpleTolvexForm.WndProc";
   EXPECT_TRUE(logged);
-  // The steps after the run were skipped: the layout's captions and state stay.
+  // The steps after the run were skipped: the layout's captions and state stay, also on the
+  // frame the run did not reach.
   EXPECT_EQ(form.labelTotalProtection->Caption(), "Test pending...");
   EXPECT_EQ(form.aSelectAll->Caption(), "Select all");
+  auto& unreached = *static_cast<TFrameImmunizer*>(form.sb->FindControl("FrameTScriptedAImmunization"));
+  EXPECT_EQ(unreached.labelDisplayName->Caption(), "Block");
+  EXPECT_EQ(unreached.labelStatus->Caption(), "pending...");
+  EXPECT_EQ(form.vstImmunizers->CellText(*form.vstImmunizers->Roots()[0]->children[2], 1), "pending...");
   g_scripted[1].throwOnImmunize = false;
   ASSERT_TRUE(backend->UserClick(*form.bnImmunize));
   EXPECT_EQ(form.labelTotalProtection->Caption(), "full protection in place.");
@@ -402,34 +591,36 @@ TEST_F(MainWindowTest, AboutOpensTheDialogModallyAndCloseClosesTheWindow) {
 }
 
 TEST_F(MainWindowTest, TheWindowGrowsByWhatTheFramesNeedButNotPastTheWorkArea) {
+  // The window is 678 high (639 inside); its box 408. Twelve frames of 44 with 16 above and
+  // below need 560: 152 more, so 830.
   struct Case {
     int frames;
     int workAreaHeight;
-    bool grows;
-    bool capped;
-  } cases[] = {{1, 1040, false, false}, {12, 2000, true, false}, {12, 700, true, true}};
+    int height;
+    bool scrollBar;
+  } cases[] = {
+      {1, 1040, 678, false},                          // the frames fit: the window keeps its height
+      {12, 2000, 830, false}, {12, 831, 830, false},  // one pixel below the work area's height
+      {12, 830, 830, false},                          // exactly the work area's height
+      {12, 829, 829, true},                           // one pixel too many: the work area's height, and the box scrolls
+      {12, 700, 700, true},
+  };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.frames);
+    SCOPED_TRACE(testing::Message() << c.frames << " frames, work area " << c.workAreaHeight);
     StandardImmunizations.assign(1, Scripted<0>());
     // Many frames of the same classes: what counts is their height.
     for (int i = 1; i < c.frames; ++i) StandardImmunizations.push_back(i % 2 ? Scripted<1>() : Scripted<2>());
     backend->SetWorkArea({0, 0, 1920, c.workAreaHeight});
     auto& form = Create();
-    const int designed = form.Height();
+    EXPECT_EQ(form.Height(), 678);
     form.Show();
-    if (!c.grows) {
-      EXPECT_EQ(form.Height(), designed);
-      EXPECT_FALSE(form.sb->VertScrollBarVisible());
-    } else if (!c.capped) {
-      // Grown by exactly what the frames lacked: they fit now, without a scroll bar.
-      EXPECT_GT(form.Height(), designed);
-      EXPECT_EQ(form.sb->VertScrollRange(), form.sb->Height());
-      EXPECT_FALSE(form.sb->VertScrollBarVisible());
-    } else {
-      EXPECT_EQ(form.Height(), 700);
-      EXPECT_GE(form.Top(), 0);
-      EXPECT_TRUE(form.sb->VertScrollBarVisible());
+    EXPECT_EQ(form.Height(), c.height);
+    EXPECT_EQ(form.sb->VertScrollBarVisible(), c.scrollBar);
+    if (c.height > 678 && !c.scrollBar) {
+      EXPECT_EQ(form.sb->VertScrollRange(), form.sb->Height());  // grown by exactly what they lacked
     }
+    EXPECT_GE(form.Top(), 0);
+    EXPECT_LE(form.Top() + form.Height(), c.workAreaHeight);
     CloseWindow();
   }
 }
