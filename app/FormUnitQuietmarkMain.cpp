@@ -123,7 +123,9 @@ void TFormTolvexQuietmark::BuildLayout() {
 
   // The protection page: the overall state, the standard frames, their buttons.
   tabProtection = &pcStillwater->AddPage("tabProtection", "&Protection");
-  panelStatus = &AddPanel(*tabProtection, "panelStatus", ui::Align::Top, {0, 0, 489, 64});
+  // The page's client width less 16 at each side: the shape and its label keep 8 from each picture.
+  constexpr int kStatusWidth = 481;
+  panelStatus = &AddPanel(*tabProtection, "panelStatus", ui::Align::Top, {0, 0, kStatusWidth, 64});
   panelStatus->SetBorderSpacing({16, 0, 0, 0, 0});
   imgComputer = &panelStatus->Add<ui::Image>("imgComputer");
   imgComputer->SetIconResource("#101");
@@ -131,20 +133,20 @@ void TFormTolvexQuietmark::BuildLayout() {
   imgComputer->SetAlign(ui::Align::Left);
   imgNetwork = &panelStatus->Add<ui::Image>("imgNetwork");
   imgNetwork->SetIconResource("#102");
-  imgNetwork->SetBounds({425, 0, 64, 64});
+  imgNetwork->SetBounds({kStatusWidth - 64, 0, 64, 64});
   imgNetwork->SetAlign(ui::Align::Right);
   shapeTotalStatus = &panelStatus->Add<ui::Shape>("shapeTotalStatus");
   shapeTotalStatus->SetKind(ui::ShapeKind::RoundRect);
   shapeTotalStatus->SetPenVisible(false);
   shapeTotalStatus->SetBrushColor(ui::clBlack);
   shapeTotalStatus->SetBrushStyle(ui::BrushStyle::FDiagonal);
-  shapeTotalStatus->SetBounds({72, 0, 489 - 144, 40});
+  shapeTotalStatus->SetBounds({72, 0, kStatusWidth - 144, 40});
   shapeTotalStatus->SetAnchors({true, true, true, false});
   labelTotalProtection = &panelStatus->Add<ui::Label>("labelTotalProtection");
   labelTotalProtection->SetCaption("Test pending...");
   labelTotalProtection->SetAlignment(ui::TextAlign::Center);
   labelTotalProtection->SetAutoSize(false);
-  labelTotalProtection->SetBounds({72, 48, 489 - 144, 15});
+  labelTotalProtection->SetBounds({72, 48, kStatusWidth - 144, 15});
   labelTotalProtection->SetAnchors({true, true, true, false});
 
   sb = &tabProtection->Add<ui::ScrollBox>("sb");

@@ -44,7 +44,11 @@ void TFrameOptionalImmunizer::UpdateState(std::int32_t& Immunized, std::int32_t&
   TCustomFrameImmunizer::UpdateState(Immunized, Count);
   const std::string hint = ImmunizerClass.GetHint();
   labelHint->SetVisible(!hint.empty());
-  if (!hint.empty()) labelHint->SetCaption(rtl::Format(rtl::LoadResString(rshint), {hint}));
+  if (!hint.empty()) {
+    // Its tooltip repeats it, as the details label's does.
+    labelHint->SetCaption(rtl::Format(rtl::LoadResString(rshint), {hint}));
+    labelHint->SetHint(labelHint->Caption());
+  }
   ShowDetails();
   ShowStatus(Immunized, Count);
   bnUndo->SetEnabled(Immunized > 0);

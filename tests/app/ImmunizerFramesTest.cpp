@@ -185,6 +185,9 @@ TEST_F(ImmunizerFramesTest, TheOptionalFrameShowsTheClassHintInItalics) {
   EXPECT_TRUE(frame.labelHint->Visible());
   EXPECT_EQ(frame.labelHint->Caption(), "Hint: Bing may fail.");
   EXPECT_TRUE(frame.labelHint->GetFont().italic);
+  // Its tooltip shows it on hover.
+  EXPECT_EQ(frame.labelHint->Hint(), "Hint: Bing may fail.");
+  EXPECT_TRUE(frame.labelHint->ShowHint());
 }
 
 TEST_F(ImmunizerFramesTest, TheOptionalButtonsRunTheImmunizerAndRecount) {

@@ -161,8 +161,8 @@ TEST_F(MainWindowTest, TheLayoutPlacesEveryControlWhereTheDesignHasIt) {
       {"panelStatus", {16, 16, 481, 64}, {24, 24, 722, 96}},
       {"imgComputer", {0, 0, 64, 64}, {0, 0, 96, 96}},
       {"imgNetwork", {417, 0, 64, 64}, {626, 0, 96, 96}},
-      {"shapeTotalStatus", {72, 0, 345, 40}, {108, 0, 518, 60}},
-      {"labelTotalProtection", {72, 48, 345, 15}, {108, 72, 518, 23}},
+      {"shapeTotalStatus", {72, 0, 337, 40}, {108, 0, 506, 60}},  // 8 from each picture
+      {"labelTotalProtection", {72, 48, 337, 15}, {108, 72, 506, 23}},
       {"tabProtection/sb", {0, 96, 513, 408}, {0, 144, 770, 611}},
       // 16 from the box's edges, nothing between the frames: the spacer parts them.
       {"sb/FrameTScriptedAImmunization", {16, 16, 481, 44}, {24, 24, 722, 67}},
@@ -196,7 +196,7 @@ TEST_F(MainWindowTest, TheLayoutPlacesEveryControlWhereTheDesignHasIt) {
     int statusRight96, statusRight144;  // the status text ends here
     int gap96, gap144;                  // between the name and the status label
   } rows[] = {
-      {a + "panelLabels/", 2, 15, 3, 23, 481, 722, 0, 0},
+      {a + "panelLabels/", 2, 15, 3, 23, 481, 722, 8, 12},
       {d + "panelLabels/", 0, 25, 0, 38, 315, 472, 8, 12},
   };
 
