@@ -124,6 +124,81 @@ TEST_F(UiLayoutTest, TheLargestApplicableSpacingWins) {
   }
 }
 
+// A top, a bottom, a left, a right and a client panel: each spacing of the container goes
+// only where it is named (edges, or between children), and a child's own larger spacing wins.
+TEST_F(UiLayoutTest, EachSpacingGoesOnlyWhereItIsSet) {
+  struct Case {
+    ChildSizing sizing;
+    BorderSpacing top, bottom, left, right, client;
+    Rect expectedTop, expectedBottom, expectedLeft, expectedRight, expectedClient;
+  } cases[] = {
+      {{0, 0, 0, 0}, {}, {}, {}, {}, {},
+       {0, 0, 200, 10}, {0, 90, 200, 10}, {0, 10, 20, 80}, {180, 10, 20, 80}, {20, 10, 160, 80}},
+      // Edge spacing at the four edges only, none between the children.
+      {{5, 0, 0, 0}, {}, {}, {}, {}, {},
+       {5, 0, 190, 10}, {5, 90, 190, 10}, {5, 10, 20, 80}, {175, 10, 20, 80}, {25, 10, 150, 80}},
+      {{0, 3, 0, 0}, {}, {}, {}, {}, {},
+       {0, 3, 200, 10}, {0, 87, 200, 10}, {0, 13, 20, 74}, {180, 13, 20, 74}, {20, 13, 160, 74}},
+      {{10, 10, 1, 1}, {}, {}, {}, {}, {},
+       {10, 10, 180, 10}, {10, 80, 180, 10}, {10, 21, 20, 58}, {170, 21, 20, 58}, {31, 21, 138, 58}},
+      // Between-children spacing between the children only, none at the edges.
+      {{0, 0, 4, 0}, {}, {}, {}, {}, {},
+       {0, 0, 200, 10}, {0, 90, 200, 10}, {0, 10, 20, 80}, {180, 10, 20, 80}, {24, 10, 152, 80}},
+      {{0, 0, 0, 6}, {}, {}, {}, {}, {},
+       {0, 0, 200, 10}, {0, 90, 200, 10}, {0, 16, 20, 68}, {180, 16, 20, 68}, {20, 16, 160, 68}},
+      // The children's own spacing on the facing sides, where larger than the container's.
+      {{2, 2, 2, 2}, {0, 0, 0, 0, 5}, {0, 0, 3, 0, 0}, {0, 0, 0, 7, 0}, {0, 1, 0, 0, 0}, {0, 0, 9, 0, 0},
+       {2, 2, 196, 10}, {2, 88, 196, 10}, {2, 17, 20, 68}, {178, 17, 20, 68}, {29, 21, 147, 64}},
+      // ... and at the edges.
+      {{2, 2, 0, 0}, {0, 0, 6, 0, 0}, {0, 0, 0, 0, 4}, {0, 5, 0, 0, 0}, {0, 0, 0, 3, 0}, {},
+       {2, 6, 196, 10}, {2, 86, 196, 10}, {5, 16, 20, 70}, {177, 16, 20, 70}, {25, 16, 152, 70}},
+      {{0, 0, 0, 0}, {}, {}, {}, {}, {3, 0, 0, 0, 0},
+       {0, 0, 200, 10}, {0, 90, 200, 10}, {0, 10, 20, 80}, {180, 10, 20, 80}, {23, 13, 154, 74}},
+  };
+  for (const Case& c : cases) {
+    Form form("form");
+    form.SetClientSize({200, 100});
+    form.SetChildSizing(c.sizing);
+    Panel& top = AddPanel(form, "top", Align::Top, {0, 0, 1, 10});
+    Panel& bottom = AddPanel(form, "bottom", Align::Bottom, {0, 0, 1, 10});
+    Panel& left = AddPanel(form, "left", Align::Left, {0, 0, 20, 1});
+    Panel& right = AddPanel(form, "right", Align::Right, {0, 0, 20, 1});
+    Panel& client = AddPanel(form, "client", Align::Client, {0, 0, 1, 1});
+    top.SetBorderSpacing(c.top);
+    bottom.SetBorderSpacing(c.bottom);
+    left.SetBorderSpacing(c.left);
+    right.SetBorderSpacing(c.right);
+    client.SetBorderSpacing(c.client);
+    const ChildSizing& s = c.sizing;
+    const std::string row = "spacing {" + std::to_string(s.leftRightSpacing) + ", " + std::to_string(s.topBottomSpacing) +
+                            ", " + std::to_string(s.horizontalSpacing) + ", " + std::to_string(s.verticalSpacing) + "}";
+    EXPECT_EQ(top.Bounds(), c.expectedTop) << row;
+    EXPECT_EQ(bottom.Bounds(), c.expectedBottom) << row;
+    EXPECT_EQ(left.Bounds(), c.expectedLeft) << row;
+    EXPECT_EQ(right.Bounds(), c.expectedRight) << row;
+    EXPECT_EQ(client.Bounds(), c.expectedClient) << row;
+  }
+}
+
+// Each stack runs from its edge inward, a control going in by where it stands along that edge.
+TEST_F(UiLayoutTest, StacksRunFromTheirEdgeInward) {
+  Form form("form");
+  form.SetClientSize({300, 100});
+  form.SetChildSizing({0, 0, 4, 2});
+  Panel& rightInner = AddPanel(form, "rightInner", Align::Right, {150, 0, 30, 1});
+  Panel& leftInner = AddPanel(form, "leftInner", Align::Left, {100, 0, 30, 1});
+  Panel& bottomOuter = AddPanel(form, "bottomOuter", Align::Bottom, {0, 90, 1, 10});
+  Panel& leftOuter = AddPanel(form, "leftOuter", Align::Left, {0, 0, 20, 1});
+  Panel& rightOuter = AddPanel(form, "rightOuter", Align::Right, {280, 0, 20, 1});
+  Panel& bottomInner = AddPanel(form, "bottomInner", Align::Bottom, {0, 50, 1, 5});
+  EXPECT_EQ(bottomOuter.Bounds(), (Rect{0, 90, 300, 10}));
+  EXPECT_EQ(bottomInner.Bounds(), (Rect{0, 83, 300, 5}));
+  EXPECT_EQ(leftOuter.Bounds(), (Rect{0, 0, 20, 81}));
+  EXPECT_EQ(leftInner.Bounds(), (Rect{24, 0, 30, 81}));
+  EXPECT_EQ(rightOuter.Bounds(), (Rect{280, 0, 20, 81}));
+  EXPECT_EQ(rightInner.Bounds(), (Rect{246, 0, 30, 81}));
+}
+
 TEST_F(UiLayoutTest, ANewTopAlignedControlAtTopZeroGoesAboveTheOthers) {
   Form form("form");
   form.SetClientSize({100, 300});
