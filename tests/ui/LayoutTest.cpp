@@ -312,6 +312,161 @@ TEST_F(UiLayoutTest, LabelsButtonsAndCheckBoxesTakeTheSizeOfTheirText) {
   EXPECT_EQ(free.Bounds(), (Rect{0, 0, 10 + 30 + 5, 20 + 40 + 3}));
 }
 
+Button& AddButton(Container& parent, const std::string& name, Align align, int width, int height) {
+  Button& button = parent.Add<Button>(name);
+  button.SetBounds({0, 0, width, height});
+  button.SetAlign(align);
+  return button;
+}
+
+Label& AddLabel(Container& parent, const std::string& name, const std::string& caption, Align align) {
+  Label& label = parent.Add<Label>(name);
+  label.SetCaption(caption);
+  label.SetAlign(align);
+  return label;
+}
+
+// An auto-sized panel takes the size its children need, spacing included, as the layout then
+// places them: so nothing in it is cut and nothing is added.
+TEST_F(UiLayoutTest, AnAutoSizedPanelTakesTheSizeOfItsContent) {
+  struct Case {
+    const char* what;
+    Align align;
+    ChildSizing sizing;
+    void (*fill)(Panel&);
+    Rect expected;
+  } cases[] = {
+      {"edge spacing around a button", Align::None, {5, 3, 0, 0},
+       [](Panel& p) { AddButton(p, "b", Align::Left, 75, 25); }, {0, 0, 85, 31}},
+      {"a border", Align::None, {},
+       [](Panel& p) { p.SetBorderStyle(BorderStyle::Single); AddButton(p, "b", Align::Left, 75, 25); }, {0, 0, 79, 29}},
+      {"right-aligned buttons", Align::None, {3, 0, 6, 0},
+       [](Panel& p) { AddButton(p, "b1", Align::Right, 75, 25); AddButton(p, "b2", Align::Right, 75, 25); },
+       {0, 0, 162, 25}},
+      {"a left and a right button", Align::None, {3, 0, 6, 0},
+       [](Panel& p) { AddButton(p, "b1", Align::Left, 75, 25); AddButton(p, "b2", Align::Right, 75, 25); },
+       {0, 0, 162, 25}},
+      {"a button's own right spacing", Align::None, {5, 0, 0, 0},
+       [](Panel& p) { AddButton(p, "b", Align::Left, 75, 25).SetBorderSpacing({0, 0, 0, 10, 0}); }, {0, 0, 90, 25}},
+      {"a name and a status label", Align::None, {0, 0, 8, 0},
+       [](Panel& p) { AddLabel(p, "name", "Block", Align::Left); AddLabel(p, "status", "pending...", Align::Client); },
+       {0, 0, 98, 15}},
+      {"top labels", Align::None, {4, 2, 0, 3},
+       [](Panel& p) { AddLabel(p, "a", "Hello", Align::Top); AddLabel(p, "b", "Hi", Align::Top); }, {0, 0, 38, 37}},
+      {"a hidden label", Align::Top, {},
+       [](Panel& p) { AddLabel(p, "a", "Hello", Align::Top).SetVisible(false); AddLabel(p, "b", "Hi", Align::Top); },
+       {0, 0, 400, 15}},
+      {"own top and bottom spacing", Align::Top, {0, 3, 0, 0},
+       [](Panel& p) {
+         AddLabel(p, "a", "Hello", Align::Top).SetBorderSpacing({0, 0, 6, 0, 0});
+         AddLabel(p, "b", "Hi", Align::Bottom).SetBorderSpacing({0, 0, 0, 0, 5});
+       },
+       {0, 0, 400, 41}},
+      {"bottom labels", Align::Top, {0, 3, 0, 2},
+       [](Panel& p) { AddLabel(p, "a", "Hello", Align::Bottom); AddLabel(p, "b", "Hi", Align::Bottom); },
+       {0, 0, 400, 38}},
+      {"a top and a client label", Align::Top, {0, 0, 0, 2},
+       [](Panel& p) { AddLabel(p, "a", "Hello", Align::Top); AddLabel(p, "b", "Hi", Align::Client); }, {0, 0, 400, 32}},
+      {"a client label's own top spacing", Align::Top, {0, 0, 0, 2},
+       [](Panel& p) {
+         AddLabel(p, "a", "Hello", Align::Top);
+         AddLabel(p, "b", "Hi", Align::Client).SetBorderSpacing({0, 0, 5, 0, 0});
+       },
+       {0, 0, 400, 35}},
+      {"a left button under a top label", Align::Top, {0, 0, 0, 2},
+       [](Panel& p) {
+         AddLabel(p, "a", "Hello", Align::Top);
+         AddButton(p, "b", Align::Left, 75, 25).SetBorderSpacing({0, 0, 0, 0, 4});
+       },
+       {0, 0, 400, 46}},
+      // 26 words of 24 pixels: two lines at 400 (13 a line), three at 380.
+      {"a wrapped label within the edge spacing", Align::Top, {10, 0, 0, 0},
+       [](Panel& p) {
+         std::string text;
+         for (int i = 0; i < 26; ++i) text += i ? " abcd" : "abcd";
+         AddLabel(p, "hint", text, Align::Top).SetWordWrap(true);
+       },
+       {0, 0, 400, 45}},
+      {"a label's constraints", Align::None, {},
+       [](Panel& p) { AddLabel(p, "a", "Hello", Align::Top).SetConstraints({0, 20, 20, 0}); }, {0, 0, 20, 20}},
+      {"its own constraints", Align::None, {},
+       [](Panel& p) {
+         p.SetConstraints({0, 40, 50, 0});
+         AddButton(p, "b", Align::Left, 75, 25);
+       },
+       {0, 0, 50, 40}},
+      {"an auto-sized panel in it", Align::Left, {},
+       [](Panel& p) {
+         Panel& inner = AddPanel(p, "inner", Align::Left, {0, 0, 1, 1});
+         inner.SetAutoSize(true);
+         AddButton(inner, "b", Align::Left, 75, 25);
+       },
+       {0, 0, 75, 300}},
+      {"a control placed by its bounds", Align::None, {5, 3, 0, 0},
+       [](Panel& p) { p.Add<Panel>("inner").SetBounds({10, 20, 30, 40}); p.GetControl(0).SetBorderSpacing({0, 0, 0, 9, 0}); },
+       {0, 0, 49, 63}},
+  };
+  for (const Case& c : cases) {
+    Form form("form");
+    form.SetClientSize({400, 300});
+    Panel& panel = AddPanel(form, "panel", c.align, {0, 0, 1, 1});
+    panel.SetChildSizing(c.sizing);
+    c.fill(panel);
+    panel.SetAutoSize(true);
+    EXPECT_EQ(panel.Bounds(), c.expected) << c.what;
+  }
+}
+
+// An auto-sized control's natural size gives way to its constraints, however it is aligned.
+TEST_F(UiLayoutTest, AutoSizeGivesWayToConstraints) {
+  enum Kind { kLabel, kButton, kPanel };
+  struct Case {
+    Kind kind;
+    Align align;
+    SizeConstraints constraints;
+    Rect expected;
+  } cases[] = {
+      {kLabel, Align::None, {50, 0, 0, 0}, {0, 0, 50, 15}},  // "Hello": 30 x 15
+      {kLabel, Align::None, {0, 20, 0, 0}, {0, 0, 30, 20}},
+      {kLabel, Align::None, {0, 0, 20, 0}, {0, 0, 20, 15}},
+      {kLabel, Align::None, {0, 0, 0, 10}, {0, 0, 30, 10}},
+      {kLabel, Align::Left, {0, 0, 0, 32}, {0, 0, 30, 32}},  // at the top of its band
+      {kLabel, Align::Left, {40, 0, 0, 0}, {0, 0, 40, 100}},
+      {kLabel, Align::Right, {0, 0, 20, 0}, {180, 0, 20, 100}},
+      {kButton, Align::None, {75, 0, 0, 0}, {0, 0, 75, 25}},  // "OK": 28 x 25
+      {kButton, Align::None, {0, 0, 0, 20}, {0, 0, 28, 20}},
+      {kButton, Align::Top, {0, 0, 120, 0}, {0, 0, 120, 25}},
+      {kButton, Align::Top, {0, 30, 0, 0}, {0, 0, 200, 30}},
+      {kPanel, Align::None, {0, 0, 50, 0}, {0, 0, 50, 25}},  // one 75 x 25 button
+      {kPanel, Align::None, {0, 40, 0, 0}, {0, 0, 75, 40}},
+      {kPanel, Align::Left, {0, 0, 0, 32}, {0, 0, 75, 32}},
+      {kPanel, Align::Client, {0, 0, 0, 20}, {0, 0, 200, 20}},
+  };
+  for (const Case& c : cases) {
+    Form form("form");
+    form.SetClientSize({200, 100});
+    Control* control = nullptr;
+    if (c.kind == kLabel) {
+      control = &form.Add<Label>("label");
+      control->SetCaption("Hello");
+    } else if (c.kind == kButton) {
+      control = &form.Add<Button>("button");
+      control->SetCaption("OK");
+    } else {
+      Panel& panel = form.Add<Panel>("panel");
+      AddButton(panel, "b", Align::Left, 75, 25);
+      control = &panel;
+    }
+    control->SetBounds({0, 0, 5, 5});
+    control->SetAutoSize(true);
+    control->SetConstraints(c.constraints);
+    control->SetAlign(c.align);
+    EXPECT_EQ(control->Bounds(), c.expected) << control->Name() << " " << c.constraints.minWidth << " "
+                                             << c.constraints.minHeight << " " << c.constraints.maxWidth << " "
+                                             << c.constraints.maxHeight;
+  }
+}
+
 // The standard immunizer frame: a column sized to its content.
 struct ImmunizerFrame {
   explicit ImmunizerFrame(Container& parent) : frame(parent.Add<Frame>("frame")) {
