@@ -548,6 +548,7 @@ TEST_F(UiLayoutTest, AnchoredEdgesKeepTheirDistanceToTheParent) {
       {{false, true, true, false}, {110, 10, 50, 20}},
       {{true, false, false, true}, {10, 60, 50, 20}},
       {{true, true, true, true}, {10, 10, 150, 70}},
+      {{false, false, true, true}, {110, 60, 50, 20}},  // a dialog's OK button
       {{false, false, false, false}, {60, 35, 50, 20}},  // keeps its place relative to the centre
   };
   for (const Case& c : cases) {
@@ -570,6 +571,16 @@ TEST_F(UiLayoutTest, AnchoredEdgesKeepTheirDistanceToTheParent) {
   label.SetBounds({72, 48, 56, 10});
   form.SetClientSize({400, 100});
   EXPECT_EQ(label.Bounds(), (Rect{72, 48, 256, 15}));
+
+  // A word-wrapped one: its height follows the width it stretches to.
+  form.SetClientSize({200, 100});
+  Label& wrapped = AddLabel(form, "wrapped", "aaa bbb ccc ddd", Align::None);
+  wrapped.SetWordWrap(true);
+  wrapped.SetAnchors({true, true, true, false});
+  wrapped.SetBounds({10, 10, 50, 10});
+  EXPECT_EQ(wrapped.Bounds(), (Rect{10, 10, 50, 30}));
+  form.SetClientSize({300, 100});
+  EXPECT_EQ(wrapped.Bounds(), (Rect{10, 10, 150, 15}));
 }
 
 TEST_F(UiLayoutTest, ConstraintsLimitTheLaidOutSize) {
@@ -627,6 +638,61 @@ TEST_F(UiLayoutTest, AScrollBoxKnowsItsVerticalScrollRange) {
   for (Panel* p : panels) p->SetVisible(false);
   EXPECT_EQ(box.VertScrollRange(), 0);
   EXPECT_FALSE(box.VertScrollBarVisible());
+}
+
+// The range: the lowest child's bottom and the larger of its own bottom spacing and the edge
+// spacing; the bar shows only when the range is more than the client's height, and narrows
+// the client the children are laid out in.
+TEST_F(UiLayoutTest, TheScrollRangeDecidesTheBarAndTheClientWidth) {
+  struct Case {
+    ChildSizing sizing;
+    BorderStyle border;
+    int firstHeight, secondHeight;
+    BorderSpacing second;
+    int range;
+    bool bar;
+    int childWidth;
+  } cases[] = {
+      {{16, 16, 0, 0}, BorderStyle::None, 50, 50, {}, 132, false, 268},
+      {{16, 16, 0, 0}, BorderStyle::None, 50, 50, {0, 0, 0, 0, 20}, 136, false, 268},
+      {{16, 16, 0, 0}, BorderStyle::None, 100, 100, {}, 232, true, 251},
+      {{0, 0, 0, 0}, BorderStyle::None, 100, 100, {}, 200, false, 300},  // exactly the height
+      {{0, 0, 0, 0}, BorderStyle::None, 100, 101, {}, 201, true, 283},
+      {{0, 0, 0, 0}, BorderStyle::Single, 100, 97, {}, 197, true, 279},  // the border takes 2 a side
+      {{0, 0, 0, 0}, BorderStyle::Single, 100, 96, {}, 196, false, 296},
+  };
+  for (const Case& c : cases) {
+    Form form("form");
+    form.SetClientSize({300, 200});
+    ScrollBox& box = form.Add<ScrollBox>("sb");
+    box.SetAlign(Align::Client);
+    box.SetBorderStyle(c.border);
+    box.SetChildSizing(c.sizing);
+    Panel& first = AddPanel(box, "first", Align::Top, {0, 0, 10, c.firstHeight});
+    AddPanel(box, "second", Align::Top, {0, 300, 10, c.secondHeight}).SetBorderSpacing(c.second);
+    EXPECT_EQ(box.VertScrollRange(), c.range) << c.range;
+    EXPECT_EQ(box.VertScrollBarVisible(), c.bar) << c.range;
+    EXPECT_EQ(first.Width(), c.childWidth) << c.range;
+    EXPECT_EQ(box.ClientSize().width, c.childWidth + 2 * c.sizing.leftRightSpacing) << c.range;
+  }
+
+  // A wrapped label in a frame in the box: the bar's width makes it wrap again, and the
+  // frame and the range grow with it. 13 words of 24 pixels fill 384; 383 holds 12.
+  Form form("form");
+  form.SetClientSize({400, 100});
+  ScrollBox& box = form.Add<ScrollBox>("sb");
+  box.SetAlign(Align::Client);
+  Panel& frame = AddPanel(box, "frame", Align::Top, {0, 0, 1, 1});
+  frame.SetAutoSize(true);
+  std::string text;
+  for (int i = 0; i < 13; ++i) text += i ? " abcd" : "abcd";
+  AddLabel(frame, "hint", text, Align::Top).SetWordWrap(true);
+  AddPanel(frame, "spacer", Align::Top, {0, 100, 1, 70});
+  EXPECT_EQ(frame.Height(), 15 + 70);
+  AddPanel(box, "more", Align::Top, {0, 200, 1, 20});
+  EXPECT_TRUE(box.VertScrollBarVisible());
+  EXPECT_EQ(frame.Bounds(), (Rect{0, 0, 383, 30 + 70}));
+  EXPECT_EQ(box.VertScrollRange(), 100 + 20);
 }
 
 TEST_F(UiLayoutTest, PagesFillThePageControlsDisplayArea) {
