@@ -78,6 +78,16 @@ TEST_F(UiLayoutTest, AlignedControlsShareTheirEdgesAtEveryDpi) {
   EXPECT_EQ(right.Bounds(), (Rect{246, 43, 50, 120}));
   EXPECT_EQ(client.Bounds(), (Rect{46, 42, 197, 122}));
 
+  // At 120 DPI, where halves round up (2 is 3, 3 is 4, 6 is 8) and a size is the distance of
+  // its scaled edges (top2 from 50 to 60: 63 to 75).
+  auto at120 = LayoutOf(form, 120);
+  EXPECT_EQ(at120[&top1], (Rect{5, 5, 365, 25}));
+  EXPECT_EQ(at120[&top2], (Rect{5, 38, 365, 12}));
+  EXPECT_EQ(at120[&bottom], (Rect{5, 207, 365, 38}));
+  EXPECT_EQ(at120[&left], (Rect{5, 53, 50, 151}));
+  EXPECT_EQ(at120[&right], (Rect{307, 54, 63, 149}));
+  EXPECT_EQ(at120[&client], (Rect{58, 53, 245, 151}));
+
   for (const int dpi : kDpis) {
     auto r = LayoutOf(form, dpi);
     const int width = S(300, dpi), height = S(200, dpi);
@@ -348,6 +358,20 @@ TEST_F(UiLayoutTest, AnAutoSizedPanelTakesTheSizeOfItsContent) {
        {0, 0, 162, 25}},
       {"a button's own right spacing", Align::None, {5, 0, 0, 0},
        [](Panel& p) { AddButton(p, "b", Align::Left, 75, 25).SetBorderSpacing({0, 0, 0, 10, 0}); }, {0, 0, 90, 25}},
+      {"left buttons' own spacing", Align::None, {2, 0, 4, 0},
+       [](Panel& p) {
+         AddButton(p, "b1", Align::Left, 75, 25).SetBorderSpacing({0, 7, 0, 10, 0});
+         AddButton(p, "b2", Align::Left, 75, 25);
+       },
+       {0, 0, 169, 25}},
+      {"a right button's own spacing towards a left one", Align::None, {0, 0, 2, 0},
+       [](Panel& p) {
+         AddButton(p, "b1", Align::Left, 75, 25);
+         AddButton(p, "b2", Align::Right, 75, 25).SetBorderSpacing({0, 9, 0, 0, 0});
+       },
+       {0, 0, 159, 25}},
+      {"a client panel by its size", Align::None, {},
+       [](Panel& p) { AddPanel(p, "inner", Align::Client, {0, 0, 40, 30}); }, {0, 0, 40, 30}},
       {"a name and a status label", Align::None, {0, 0, 8, 0},
        [](Panel& p) { AddLabel(p, "name", "Block", Align::Left); AddLabel(p, "status", "pending...", Align::Client); },
        {0, 0, 98, 15}},
@@ -362,6 +386,24 @@ TEST_F(UiLayoutTest, AnAutoSizedPanelTakesTheSizeOfItsContent) {
          AddLabel(p, "b", "Hi", Align::Bottom).SetBorderSpacing({0, 0, 0, 0, 5});
        },
        {0, 0, 400, 41}},
+      {"a top label's own bottom spacing", Align::Top, {0, 0, 0, 3},
+       [](Panel& p) {
+         AddLabel(p, "a", "Hello", Align::Top).SetBorderSpacing({0, 0, 0, 0, 6});
+         AddLabel(p, "b", "Hi", Align::Top).SetTop(50);  // below a
+       },
+       {0, 0, 400, 36}},
+      {"a top and a bottom label", Align::Top, {0, 0, 0, 2},
+       [](Panel& p) {
+         AddLabel(p, "a", "Hello", Align::Top).SetBorderSpacing({0, 0, 0, 0, 5});
+         AddLabel(p, "b", "Hi", Align::Bottom);
+       },
+       {0, 0, 400, 35}},
+      {"a client label's own bottom spacing above a bottom one", Align::Top, {0, 0, 0, 2},
+       [](Panel& p) {
+         AddLabel(p, "a", "Hello", Align::Client).SetBorderSpacing({0, 0, 0, 0, 6});
+         AddLabel(p, "b", "Hi", Align::Bottom);
+       },
+       {0, 0, 400, 36}},
       {"bottom labels", Align::Top, {0, 3, 0, 2},
        [](Panel& p) { AddLabel(p, "a", "Hello", Align::Bottom); AddLabel(p, "b", "Hi", Align::Bottom); },
        {0, 0, 400, 38}},
@@ -385,6 +427,13 @@ TEST_F(UiLayoutTest, AnAutoSizedPanelTakesTheSizeOfItsContent) {
          std::string text;
          for (int i = 0; i < 26; ++i) text += i ? " abcd" : "abcd";
          AddLabel(p, "hint", text, Align::Top).SetWordWrap(true);
+       },
+       {0, 0, 400, 45}},
+      {"a wrapped client label within the edge spacing", Align::Top, {10, 0, 0, 0},
+       [](Panel& p) {
+         std::string text;
+         for (int i = 0; i < 26; ++i) text += i ? " abcd" : "abcd";
+         AddLabel(p, "hint", text, Align::Client).SetWordWrap(true);
        },
        {0, 0, 400, 45}},
       {"a label's constraints", Align::None, {},
