@@ -139,31 +139,40 @@ TEST_F(UiLayoutTest, TheLargestApplicableSpacingWins) {
 TEST_F(UiLayoutTest, EachSpacingGoesOnlyWhereItIsSet) {
   struct Case {
     ChildSizing sizing;
-    BorderSpacing top, bottom, left, right, client;
-    Rect expectedTop, expectedBottom, expectedLeft, expectedRight, expectedClient;
+    BorderSpacing spacing[5];  // top, bottom, left, right, client
+    Rect expected[5];
   } cases[] = {
-      {{0, 0, 0, 0}, {}, {}, {}, {}, {},
-       {0, 0, 200, 10}, {0, 90, 200, 10}, {0, 10, 20, 80}, {180, 10, 20, 80}, {20, 10, 160, 80}},
+      {{0, 0, 0, 0},
+       {{}, {}, {}, {}, {}},
+       {{0, 0, 200, 10}, {0, 90, 200, 10}, {0, 10, 20, 80}, {180, 10, 20, 80}, {20, 10, 160, 80}}},
       // Edge spacing at the four edges only, none between the children.
-      {{5, 0, 0, 0}, {}, {}, {}, {}, {},
-       {5, 0, 190, 10}, {5, 90, 190, 10}, {5, 10, 20, 80}, {175, 10, 20, 80}, {25, 10, 150, 80}},
-      {{0, 3, 0, 0}, {}, {}, {}, {}, {},
-       {0, 3, 200, 10}, {0, 87, 200, 10}, {0, 13, 20, 74}, {180, 13, 20, 74}, {20, 13, 160, 74}},
-      {{10, 10, 1, 1}, {}, {}, {}, {}, {},
-       {10, 10, 180, 10}, {10, 80, 180, 10}, {10, 21, 20, 58}, {170, 21, 20, 58}, {31, 21, 138, 58}},
+      {{5, 0, 0, 0},
+       {{}, {}, {}, {}, {}},
+       {{5, 0, 190, 10}, {5, 90, 190, 10}, {5, 10, 20, 80}, {175, 10, 20, 80}, {25, 10, 150, 80}}},
+      {{0, 3, 0, 0},
+       {{}, {}, {}, {}, {}},
+       {{0, 3, 200, 10}, {0, 87, 200, 10}, {0, 13, 20, 74}, {180, 13, 20, 74}, {20, 13, 160, 74}}},
+      {{10, 10, 1, 1},
+       {{}, {}, {}, {}, {}},
+       {{10, 10, 180, 10}, {10, 80, 180, 10}, {10, 21, 20, 58}, {170, 21, 20, 58}, {31, 21, 138, 58}}},
       // Between-children spacing between the children only, none at the edges.
-      {{0, 0, 4, 0}, {}, {}, {}, {}, {},
-       {0, 0, 200, 10}, {0, 90, 200, 10}, {0, 10, 20, 80}, {180, 10, 20, 80}, {24, 10, 152, 80}},
-      {{0, 0, 0, 6}, {}, {}, {}, {}, {},
-       {0, 0, 200, 10}, {0, 90, 200, 10}, {0, 16, 20, 68}, {180, 16, 20, 68}, {20, 16, 160, 68}},
+      {{0, 0, 4, 0},
+       {{}, {}, {}, {}, {}},
+       {{0, 0, 200, 10}, {0, 90, 200, 10}, {0, 10, 20, 80}, {180, 10, 20, 80}, {24, 10, 152, 80}}},
+      {{0, 0, 0, 6},
+       {{}, {}, {}, {}, {}},
+       {{0, 0, 200, 10}, {0, 90, 200, 10}, {0, 16, 20, 68}, {180, 16, 20, 68}, {20, 16, 160, 68}}},
       // The children's own spacing on the facing sides, where larger than the container's.
-      {{2, 2, 2, 2}, {0, 0, 0, 0, 5}, {0, 0, 3, 0, 0}, {0, 0, 0, 7, 0}, {0, 1, 0, 0, 0}, {0, 0, 9, 0, 0},
-       {2, 2, 196, 10}, {2, 88, 196, 10}, {2, 17, 20, 68}, {178, 17, 20, 68}, {29, 21, 147, 64}},
+      {{2, 2, 2, 2},
+       {{0, 0, 0, 0, 5}, {0, 0, 3, 0, 0}, {0, 0, 0, 7, 0}, {0, 1, 0, 0, 0}, {0, 0, 9, 0, 0}},
+       {{2, 2, 196, 10}, {2, 88, 196, 10}, {2, 17, 20, 68}, {178, 17, 20, 68}, {29, 21, 147, 64}}},
       // ... and at the edges.
-      {{2, 2, 0, 0}, {0, 0, 6, 0, 0}, {0, 0, 0, 0, 4}, {0, 5, 0, 0, 0}, {0, 0, 0, 3, 0}, {},
-       {2, 6, 196, 10}, {2, 86, 196, 10}, {5, 16, 20, 70}, {177, 16, 20, 70}, {25, 16, 152, 70}},
-      {{0, 0, 0, 0}, {}, {}, {}, {}, {3, 0, 0, 0, 0},
-       {0, 0, 200, 10}, {0, 90, 200, 10}, {0, 10, 20, 80}, {180, 10, 20, 80}, {23, 13, 154, 74}},
+      {{2, 2, 0, 0},
+       {{0, 0, 6, 0, 0}, {0, 0, 0, 0, 4}, {0, 5, 0, 0, 0}, {0, 0, 0, 3, 0}, {}},
+       {{2, 6, 196, 10}, {2, 86, 196, 10}, {5, 16, 20, 70}, {177, 16, 20, 70}, {25, 16, 152, 70}}},
+      {{0, 0, 0, 0},
+       {{}, {}, {}, {}, {3, 0, 0, 0, 0}},
+       {{0, 0, 200, 10}, {0, 90, 200, 10}, {0, 10, 20, 80}, {180, 10, 20, 80}, {23, 13, 154, 74}}},
   };
   for (const Case& c : cases) {
     Form form("form");
@@ -174,19 +183,13 @@ TEST_F(UiLayoutTest, EachSpacingGoesOnlyWhereItIsSet) {
     Panel& left = AddPanel(form, "left", Align::Left, {0, 0, 20, 1});
     Panel& right = AddPanel(form, "right", Align::Right, {0, 0, 20, 1});
     Panel& client = AddPanel(form, "client", Align::Client, {0, 0, 1, 1});
-    top.SetBorderSpacing(c.top);
-    bottom.SetBorderSpacing(c.bottom);
-    left.SetBorderSpacing(c.left);
-    right.SetBorderSpacing(c.right);
-    client.SetBorderSpacing(c.client);
+    Panel* panels[] = {&top, &bottom, &left, &right, &client};
+    for (int i = 0; i < 5; ++i) panels[i]->SetBorderSpacing(c.spacing[i]);
     const ChildSizing& s = c.sizing;
-    const std::string row = "spacing {" + std::to_string(s.leftRightSpacing) + ", " + std::to_string(s.topBottomSpacing) +
-                            ", " + std::to_string(s.horizontalSpacing) + ", " + std::to_string(s.verticalSpacing) + "}";
-    EXPECT_EQ(top.Bounds(), c.expectedTop) << row;
-    EXPECT_EQ(bottom.Bounds(), c.expectedBottom) << row;
-    EXPECT_EQ(left.Bounds(), c.expectedLeft) << row;
-    EXPECT_EQ(right.Bounds(), c.expectedRight) << row;
-    EXPECT_EQ(client.Bounds(), c.expectedClient) << row;
+    const std::string row = "spacing {" + std::to_string(s.leftRightSpacing) + ", " +
+                            std::to_string(s.topBottomSpacing) + ", " + std::to_string(s.horizontalSpacing) + ", " +
+                            std::to_string(s.verticalSpacing) + "}";
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(panels[i]->Bounds(), c.expected[i]) << panels[i]->Name() << ", " << row;
   }
 }
 
@@ -346,113 +349,203 @@ TEST_F(UiLayoutTest, AnAutoSizedPanelTakesTheSizeOfItsContent) {
     void (*fill)(Panel&);
     Rect expected;
   } cases[] = {
-      {"edge spacing around a button", Align::None, {5, 3, 0, 0},
-       [](Panel& p) { AddButton(p, "b", Align::Left, 75, 25); }, {0, 0, 85, 31}},
-      {"a border", Align::None, {},
-       [](Panel& p) { p.SetBorderStyle(BorderStyle::Single); AddButton(p, "b", Align::Left, 75, 25); }, {0, 0, 79, 29}},
-      {"right-aligned buttons", Align::None, {3, 0, 6, 0},
-       [](Panel& p) { AddButton(p, "b1", Align::Right, 75, 25); AddButton(p, "b2", Align::Right, 75, 25); },
+      {"edge spacing around a button",
+       Align::None,
+       {5, 3, 0, 0},
+       [](Panel& p) { AddButton(p, "b", Align::Left, 75, 25); },
+       {0, 0, 85, 31}},
+      {"a border",
+       Align::None,
+       {},
+       [](Panel& p) {
+         p.SetBorderStyle(BorderStyle::Single);
+         AddButton(p, "b", Align::Left, 75, 25);
+       },
+       {0, 0, 79, 29}},
+      {"right-aligned buttons",
+       Align::None,
+       {3, 0, 6, 0},
+       [](Panel& p) {
+         AddButton(p, "b1", Align::Right, 75, 25);
+         AddButton(p, "b2", Align::Right, 75, 25);
+       },
        {0, 0, 162, 25}},
-      {"a left and a right button", Align::None, {3, 0, 6, 0},
-       [](Panel& p) { AddButton(p, "b1", Align::Left, 75, 25); AddButton(p, "b2", Align::Right, 75, 25); },
+      {"a left and a right button",
+       Align::None,
+       {3, 0, 6, 0},
+       [](Panel& p) {
+         AddButton(p, "b1", Align::Left, 75, 25);
+         AddButton(p, "b2", Align::Right, 75, 25);
+       },
        {0, 0, 162, 25}},
-      {"a button's own right spacing", Align::None, {5, 0, 0, 0},
-       [](Panel& p) { AddButton(p, "b", Align::Left, 75, 25).SetBorderSpacing({0, 0, 0, 10, 0}); }, {0, 0, 90, 25}},
-      {"left buttons' own spacing", Align::None, {2, 0, 4, 0},
+      {"a button's own right spacing",
+       Align::None,
+       {5, 0, 0, 0},
+       [](Panel& p) {
+         AddButton(p, "b", Align::Left, 75, 25).SetBorderSpacing({0, 0, 0, 10, 0});
+       },
+       {0, 0, 90, 25}},
+      {"left buttons' own spacing",
+       Align::None,
+       {2, 0, 4, 0},
        [](Panel& p) {
          AddButton(p, "b1", Align::Left, 75, 25).SetBorderSpacing({0, 7, 0, 10, 0});
          AddButton(p, "b2", Align::Left, 75, 25);
        },
        {0, 0, 169, 25}},
-      {"a right button's own spacing towards a left one", Align::None, {0, 0, 2, 0},
+      {"a right button's own spacing towards a left one",
+       Align::None,
+       {0, 0, 2, 0},
        [](Panel& p) {
          AddButton(p, "b1", Align::Left, 75, 25);
          AddButton(p, "b2", Align::Right, 75, 25).SetBorderSpacing({0, 9, 0, 0, 0});
        },
        {0, 0, 159, 25}},
-      {"a client panel by its size", Align::None, {},
-       [](Panel& p) { AddPanel(p, "inner", Align::Client, {0, 0, 40, 30}); }, {0, 0, 40, 30}},
-      {"a name and a status label", Align::None, {0, 0, 8, 0},
-       [](Panel& p) { AddLabel(p, "name", "Block", Align::Left); AddLabel(p, "status", "pending...", Align::Client); },
+      {"a client panel by its size",
+       Align::None,
+       {},
+       [](Panel& p) {
+         AddPanel(p, "inner", Align::Client, {0, 0, 40, 30});
+       },
+       {0, 0, 40, 30}},
+      {"a name and a status label",
+       Align::None,
+       {0, 0, 8, 0},
+       [](Panel& p) {
+         AddLabel(p, "name", "Block", Align::Left);
+         AddLabel(p, "status", "pending...", Align::Client);
+       },
        {0, 0, 98, 15}},
-      {"top labels", Align::None, {4, 2, 0, 3},
-       [](Panel& p) { AddLabel(p, "a", "Hello", Align::Top); AddLabel(p, "b", "Hi", Align::Top); }, {0, 0, 38, 37}},
-      {"a hidden label", Align::Top, {},
-       [](Panel& p) { AddLabel(p, "a", "Hello", Align::Top).SetVisible(false); AddLabel(p, "b", "Hi", Align::Top); },
+      {"top labels",
+       Align::None,
+       {4, 2, 0, 3},
+       [](Panel& p) {
+         AddLabel(p, "a", "Hello", Align::Top);
+         AddLabel(p, "b", "Hi", Align::Top);
+       },
+       {0, 0, 38, 37}},
+      {"a hidden label",
+       Align::Top,
+       {},
+       [](Panel& p) {
+         AddLabel(p, "a", "Hello", Align::Top).SetVisible(false);
+         AddLabel(p, "b", "Hi", Align::Top);
+       },
        {0, 0, 400, 15}},
-      {"own top and bottom spacing", Align::Top, {0, 3, 0, 0},
+      {"own top and bottom spacing",
+       Align::Top,
+       {0, 3, 0, 0},
        [](Panel& p) {
          AddLabel(p, "a", "Hello", Align::Top).SetBorderSpacing({0, 0, 6, 0, 0});
          AddLabel(p, "b", "Hi", Align::Bottom).SetBorderSpacing({0, 0, 0, 0, 5});
        },
        {0, 0, 400, 41}},
-      {"a top label's own bottom spacing", Align::Top, {0, 0, 0, 3},
+      {"a top label's own bottom spacing",
+       Align::Top,
+       {0, 0, 0, 3},
        [](Panel& p) {
          AddLabel(p, "a", "Hello", Align::Top).SetBorderSpacing({0, 0, 0, 0, 6});
          AddLabel(p, "b", "Hi", Align::Top).SetTop(50);  // below a
        },
        {0, 0, 400, 36}},
-      {"a top and a bottom label", Align::Top, {0, 0, 0, 2},
+      {"a top and a bottom label",
+       Align::Top,
+       {0, 0, 0, 2},
        [](Panel& p) {
          AddLabel(p, "a", "Hello", Align::Top).SetBorderSpacing({0, 0, 0, 0, 5});
          AddLabel(p, "b", "Hi", Align::Bottom);
        },
        {0, 0, 400, 35}},
-      {"a client label's own bottom spacing above a bottom one", Align::Top, {0, 0, 0, 2},
+      {"a client label's own bottom spacing above a bottom one",
+       Align::Top,
+       {0, 0, 0, 2},
        [](Panel& p) {
          AddLabel(p, "a", "Hello", Align::Client).SetBorderSpacing({0, 0, 0, 0, 6});
          AddLabel(p, "b", "Hi", Align::Bottom);
        },
        {0, 0, 400, 36}},
-      {"bottom labels", Align::Top, {0, 3, 0, 2},
-       [](Panel& p) { AddLabel(p, "a", "Hello", Align::Bottom); AddLabel(p, "b", "Hi", Align::Bottom); },
+      {"bottom labels",
+       Align::Top,
+       {0, 3, 0, 2},
+       [](Panel& p) {
+         AddLabel(p, "a", "Hello", Align::Bottom);
+         AddLabel(p, "b", "Hi", Align::Bottom);
+       },
        {0, 0, 400, 38}},
-      {"a top and a client label", Align::Top, {0, 0, 0, 2},
-       [](Panel& p) { AddLabel(p, "a", "Hello", Align::Top); AddLabel(p, "b", "Hi", Align::Client); }, {0, 0, 400, 32}},
-      {"a client label's own top spacing", Align::Top, {0, 0, 0, 2},
+      {"a top and a client label",
+       Align::Top,
+       {0, 0, 0, 2},
+       [](Panel& p) {
+         AddLabel(p, "a", "Hello", Align::Top);
+         AddLabel(p, "b", "Hi", Align::Client);
+       },
+       {0, 0, 400, 32}},
+      {"a client label's own top spacing",
+       Align::Top,
+       {0, 0, 0, 2},
        [](Panel& p) {
          AddLabel(p, "a", "Hello", Align::Top);
          AddLabel(p, "b", "Hi", Align::Client).SetBorderSpacing({0, 0, 5, 0, 0});
        },
        {0, 0, 400, 35}},
-      {"a left button under a top label", Align::Top, {0, 0, 0, 2},
+      {"a left button under a top label",
+       Align::Top,
+       {0, 0, 0, 2},
        [](Panel& p) {
          AddLabel(p, "a", "Hello", Align::Top);
          AddButton(p, "b", Align::Left, 75, 25).SetBorderSpacing({0, 0, 0, 0, 4});
        },
        {0, 0, 400, 46}},
       // 26 words of 24 pixels: two lines at 400 (13 a line), three at 380.
-      {"a wrapped label within the edge spacing", Align::Top, {10, 0, 0, 0},
+      {"a wrapped label within the edge spacing",
+       Align::Top,
+       {10, 0, 0, 0},
        [](Panel& p) {
          std::string text;
          for (int i = 0; i < 26; ++i) text += i ? " abcd" : "abcd";
          AddLabel(p, "hint", text, Align::Top).SetWordWrap(true);
        },
        {0, 0, 400, 45}},
-      {"a wrapped client label within the edge spacing", Align::Top, {10, 0, 0, 0},
+      {"a wrapped client label within the edge spacing",
+       Align::Top,
+       {10, 0, 0, 0},
        [](Panel& p) {
          std::string text;
          for (int i = 0; i < 26; ++i) text += i ? " abcd" : "abcd";
          AddLabel(p, "hint", text, Align::Client).SetWordWrap(true);
        },
        {0, 0, 400, 45}},
-      {"a label's constraints", Align::None, {},
-       [](Panel& p) { AddLabel(p, "a", "Hello", Align::Top).SetConstraints({0, 20, 20, 0}); }, {0, 0, 20, 20}},
-      {"its own constraints", Align::None, {},
+      {"a label's constraints",
+       Align::None,
+       {},
+       [](Panel& p) {
+         AddLabel(p, "a", "Hello", Align::Top).SetConstraints({0, 20, 20, 0});
+       },
+       {0, 0, 20, 20}},
+      {"its own constraints",
+       Align::None,
+       {},
        [](Panel& p) {
          p.SetConstraints({0, 40, 50, 0});
          AddButton(p, "b", Align::Left, 75, 25);
        },
        {0, 0, 50, 40}},
-      {"an auto-sized panel in it", Align::Left, {},
+      {"an auto-sized panel in it",
+       Align::Left,
+       {},
        [](Panel& p) {
          Panel& inner = AddPanel(p, "inner", Align::Left, {0, 0, 1, 1});
          inner.SetAutoSize(true);
          AddButton(inner, "b", Align::Left, 75, 25);
        },
        {0, 0, 75, 300}},
-      {"a control placed by its bounds", Align::None, {5, 3, 0, 0},
-       [](Panel& p) { p.Add<Panel>("inner").SetBounds({10, 20, 30, 40}); p.GetControl(0).SetBorderSpacing({0, 0, 0, 9, 0}); },
+      {"a control placed by its bounds",
+       Align::None,
+       {5, 3, 0, 0},
+       [](Panel& p) {
+         p.Add<Panel>("inner").SetBounds({10, 20, 30, 40});
+         p.GetControl(0).SetBorderSpacing({0, 0, 0, 9, 0});
+       },
        {0, 0, 49, 63}},
   };
   for (const Case& c : cases) {
@@ -510,9 +603,9 @@ TEST_F(UiLayoutTest, AutoSizeGivesWayToConstraints) {
     control->SetAutoSize(true);
     control->SetConstraints(c.constraints);
     control->SetAlign(c.align);
-    EXPECT_EQ(control->Bounds(), c.expected) << control->Name() << " " << c.constraints.minWidth << " "
-                                             << c.constraints.minHeight << " " << c.constraints.maxWidth << " "
-                                             << c.constraints.maxHeight;
+    EXPECT_EQ(control->Bounds(), c.expected)
+        << control->Name() << " " << c.constraints.minWidth << " " << c.constraints.minHeight << " "
+        << c.constraints.maxWidth << " " << c.constraints.maxHeight;
   }
 }
 
@@ -597,7 +690,7 @@ TEST_F(UiLayoutTest, AnchoredEdgesKeepTheirDistanceToTheParent) {
       {{false, true, true, false}, {110, 10, 50, 20}},
       {{true, false, false, true}, {10, 60, 50, 20}},
       {{true, true, true, true}, {10, 10, 150, 70}},
-      {{false, false, true, true}, {110, 60, 50, 20}},  // a dialog's OK button
+      {{false, false, true, true}, {110, 60, 50, 20}},   // a dialog's OK button
       {{false, false, false, false}, {60, 35, 50, 20}},  // keeps its place relative to the centre
   };
   for (const Case& c : cases) {
