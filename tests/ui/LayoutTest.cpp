@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -210,6 +212,12 @@ TEST_F(UiLayoutTest, StacksRunFromTheirEdgeInward) {
   EXPECT_EQ(leftInner.Bounds(), (Rect{24, 0, 30, 81}));
   EXPECT_EQ(rightOuter.Bounds(), (Rect{280, 0, 20, 81}));
   EXPECT_EQ(rightInner.Bounds(), (Rect{246, 0, 30, 81}));
+  // The results come in control order whatever the stacks' order.
+  FixedTextMeasurer measurer;
+  std::vector<std::string> names;
+  for (const LayoutResult& r : ComputeLayout(form, {300, 100}, 96, measurer)) names.push_back(r.control->Name());
+  EXPECT_EQ(names, (std::vector<std::string>{"rightInner", "leftInner", "bottomOuter", "leftOuter", "rightOuter",
+                                             "bottomInner"}));
 }
 
 TEST_F(UiLayoutTest, ANewTopAlignedControlAtTopZeroGoesAboveTheOthers) {
