@@ -209,30 +209,41 @@ class Engine {
     // The middle row: left and right stacks, then the client-aligned controls.
     int rowWidth = 0;
     bool middle = false;
+    // What each stack keeps towards the middle (as the client-aligned controls get it), and its
+    // innermost control's own spacing on that side (-1: an empty stack).
+    int inner[2] = {cs.leftRightSpacing, cs.leftRightSpacing};
+    int innerOwn[2] = {-1, -1};
     for (int stack = 2; stack < 4; ++stack) {
-      int spacing = cs.leftRightSpacing;
+      int& spacing = inner[stack - 2];
       for (const Control* c : ch.stacks[stack]) {
         if (!c->Visible()) continue;
         const Sides s = SpacingOf(*c);
         const Size size = Constrain(*c, Natural(*c, -1));
         rowWidth += std::max(spacing, stack == 2 ? s.left : s.right) + size.width;
         spacing = std::max(stack == 2 ? s.right : s.left, cs.horizontalSpacing);
+        innerOwn[stack - 2] = stack == 2 ? s.right : s.left;
         needHeight = std::max(needHeight, topExtent + gapBelowTop(s.top) + size.height + gapAboveBottom(s.bottom) + bottomExtent);
         middle = true;
       }
     }
-    int clientWidth = 0;
+    int clientWidth = -1;
     for (const auto& child : ch.children) {
       const Control& c = *child;
       if (!c.Visible() || c.GetAlign() != Align::Client) continue;
       const Sides s = SpacingOf(c);
-      const int remaining = fixedWidth >= 0 ? std::max(0, fixedWidth - rowWidth - s.left - s.right) : -1;
+      const int gaps = std::max(inner[0], s.left) + std::max(inner[1], s.right);
+      const int remaining = fixedWidth >= 0 ? std::max(0, fixedWidth - rowWidth - gaps) : -1;
       const Size size = c.AutoSize() || dynamic_cast<const Container*>(&c) ? Constrain(c, Natural(c, remaining)) : Size{};
-      clientWidth = std::max(clientWidth, size.width + s.left + s.right);
+      clientWidth = std::max(clientWidth, gaps + size.width);
       needHeight = std::max(needHeight, topExtent + gapBelowTop(s.top) + size.height + gapAboveBottom(s.bottom) + bottomExtent);
       middle = true;
     }
-    needWidth = std::max(needWidth, rowWidth + clientWidth + (middle ? cs.leftRightSpacing : 0));
+    if (clientWidth < 0 && middle) {
+      // No client-aligned control: the stacks' own spacing between them, or the far edge's.
+      clientWidth = innerOwn[0] >= 0 && innerOwn[1] >= 0 ? std::max(inner[0], inner[1])
+                                                         : std::max({innerOwn[0], innerOwn[1], cs.leftRightSpacing});
+    }
+    needWidth = std::max(needWidth, rowWidth + std::max(clientWidth, 0));
     if (!middle) {
       int joint = 0;
       if (lastTop && lastBottom) {

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -78,6 +80,16 @@ TEST_F(UiLayoutTest, AlignedControlsShareTheirEdgesAtEveryDpi) {
   EXPECT_EQ(right.Bounds(), (Rect{246, 43, 50, 120}));
   EXPECT_EQ(client.Bounds(), (Rect{46, 42, 197, 122}));
 
+  // At 120 DPI, where halves round up (2 is 3, 3 is 4, 6 is 8) and a size is the distance of
+  // its scaled edges (top2 from 50 to 60: 63 to 75).
+  auto at120 = LayoutOf(form, 120);
+  EXPECT_EQ(at120[&top1], (Rect{5, 5, 365, 25}));
+  EXPECT_EQ(at120[&top2], (Rect{5, 38, 365, 12}));
+  EXPECT_EQ(at120[&bottom], (Rect{5, 207, 365, 38}));
+  EXPECT_EQ(at120[&left], (Rect{5, 53, 50, 151}));
+  EXPECT_EQ(at120[&right], (Rect{307, 54, 63, 149}));
+  EXPECT_EQ(at120[&client], (Rect{58, 53, 245, 151}));
+
   for (const int dpi : kDpis) {
     auto r = LayoutOf(form, dpi);
     const int width = S(300, dpi), height = S(200, dpi);
@@ -122,6 +134,90 @@ TEST_F(UiLayoutTest, TheLargestApplicableSpacingWins) {
     EXPECT_EQ(a.Top(), c.firstTop);
     EXPECT_EQ(b.Top() - a.Bounds().Bottom(), c.gap) << c.gap;
   }
+}
+
+// A top, a bottom, a left, a right and a client panel: each spacing of the container goes
+// only where it is named (edges, or between children), and a child's own larger spacing wins.
+TEST_F(UiLayoutTest, EachSpacingGoesOnlyWhereItIsSet) {
+  struct Case {
+    ChildSizing sizing;
+    BorderSpacing spacing[5];  // top, bottom, left, right, client
+    Rect expected[5];
+  } cases[] = {
+      {{0, 0, 0, 0},
+       {{}, {}, {}, {}, {}},
+       {{0, 0, 200, 10}, {0, 90, 200, 10}, {0, 10, 20, 80}, {180, 10, 20, 80}, {20, 10, 160, 80}}},
+      // Edge spacing at the four edges only, none between the children.
+      {{5, 0, 0, 0},
+       {{}, {}, {}, {}, {}},
+       {{5, 0, 190, 10}, {5, 90, 190, 10}, {5, 10, 20, 80}, {175, 10, 20, 80}, {25, 10, 150, 80}}},
+      {{0, 3, 0, 0},
+       {{}, {}, {}, {}, {}},
+       {{0, 3, 200, 10}, {0, 87, 200, 10}, {0, 13, 20, 74}, {180, 13, 20, 74}, {20, 13, 160, 74}}},
+      {{10, 10, 1, 1},
+       {{}, {}, {}, {}, {}},
+       {{10, 10, 180, 10}, {10, 80, 180, 10}, {10, 21, 20, 58}, {170, 21, 20, 58}, {31, 21, 138, 58}}},
+      // Between-children spacing between the children only, none at the edges.
+      {{0, 0, 4, 0},
+       {{}, {}, {}, {}, {}},
+       {{0, 0, 200, 10}, {0, 90, 200, 10}, {0, 10, 20, 80}, {180, 10, 20, 80}, {24, 10, 152, 80}}},
+      {{0, 0, 0, 6},
+       {{}, {}, {}, {}, {}},
+       {{0, 0, 200, 10}, {0, 90, 200, 10}, {0, 16, 20, 68}, {180, 16, 20, 68}, {20, 16, 160, 68}}},
+      // The children's own spacing on the facing sides, where larger than the container's.
+      {{2, 2, 2, 2},
+       {{0, 0, 0, 0, 5}, {0, 0, 3, 0, 0}, {0, 0, 0, 7, 0}, {0, 1, 0, 0, 0}, {0, 0, 9, 0, 0}},
+       {{2, 2, 196, 10}, {2, 88, 196, 10}, {2, 17, 20, 68}, {178, 17, 20, 68}, {29, 21, 147, 64}}},
+      // ... and at the edges.
+      {{2, 2, 0, 0},
+       {{0, 0, 6, 0, 0}, {0, 0, 0, 0, 4}, {0, 5, 0, 0, 0}, {0, 0, 0, 3, 0}, {}},
+       {{2, 6, 196, 10}, {2, 86, 196, 10}, {5, 16, 20, 70}, {177, 16, 20, 70}, {25, 16, 152, 70}}},
+      {{0, 0, 0, 0},
+       {{}, {}, {}, {}, {3, 0, 0, 0, 0}},
+       {{0, 0, 200, 10}, {0, 90, 200, 10}, {0, 10, 20, 80}, {180, 10, 20, 80}, {23, 13, 154, 74}}},
+  };
+  for (const Case& c : cases) {
+    Form form("form");
+    form.SetClientSize({200, 100});
+    form.SetChildSizing(c.sizing);
+    Panel& top = AddPanel(form, "top", Align::Top, {0, 0, 1, 10});
+    Panel& bottom = AddPanel(form, "bottom", Align::Bottom, {0, 0, 1, 10});
+    Panel& left = AddPanel(form, "left", Align::Left, {0, 0, 20, 1});
+    Panel& right = AddPanel(form, "right", Align::Right, {0, 0, 20, 1});
+    Panel& client = AddPanel(form, "client", Align::Client, {0, 0, 1, 1});
+    Panel* panels[] = {&top, &bottom, &left, &right, &client};
+    for (int i = 0; i < 5; ++i) panels[i]->SetBorderSpacing(c.spacing[i]);
+    const ChildSizing& s = c.sizing;
+    const std::string row = "spacing {" + std::to_string(s.leftRightSpacing) + ", " +
+                            std::to_string(s.topBottomSpacing) + ", " + std::to_string(s.horizontalSpacing) + ", " +
+                            std::to_string(s.verticalSpacing) + "}";
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(panels[i]->Bounds(), c.expected[i]) << panels[i]->Name() << ", " << row;
+  }
+}
+
+// Each stack runs from its edge inward, a control going in by where it stands along that edge.
+TEST_F(UiLayoutTest, StacksRunFromTheirEdgeInward) {
+  Form form("form");
+  form.SetClientSize({300, 100});
+  form.SetChildSizing({0, 0, 4, 2});
+  Panel& rightInner = AddPanel(form, "rightInner", Align::Right, {150, 0, 30, 1});
+  Panel& leftInner = AddPanel(form, "leftInner", Align::Left, {100, 0, 30, 1});
+  Panel& bottomOuter = AddPanel(form, "bottomOuter", Align::Bottom, {0, 90, 1, 10});
+  Panel& leftOuter = AddPanel(form, "leftOuter", Align::Left, {0, 0, 20, 1});
+  Panel& rightOuter = AddPanel(form, "rightOuter", Align::Right, {280, 0, 20, 1});
+  Panel& bottomInner = AddPanel(form, "bottomInner", Align::Bottom, {0, 50, 1, 5});
+  EXPECT_EQ(bottomOuter.Bounds(), (Rect{0, 90, 300, 10}));
+  EXPECT_EQ(bottomInner.Bounds(), (Rect{0, 83, 300, 5}));
+  EXPECT_EQ(leftOuter.Bounds(), (Rect{0, 0, 20, 81}));
+  EXPECT_EQ(leftInner.Bounds(), (Rect{24, 0, 30, 81}));
+  EXPECT_EQ(rightOuter.Bounds(), (Rect{280, 0, 20, 81}));
+  EXPECT_EQ(rightInner.Bounds(), (Rect{246, 0, 30, 81}));
+  // The results come in control order whatever the stacks' order.
+  FixedTextMeasurer measurer;
+  std::vector<std::string> names;
+  for (const LayoutResult& r : ComputeLayout(form, {300, 100}, 96, measurer)) names.push_back(r.control->Name());
+  EXPECT_EQ(names, (std::vector<std::string>{"rightInner", "leftInner", "bottomOuter", "leftOuter", "rightOuter",
+                                             "bottomInner"}));
 }
 
 TEST_F(UiLayoutTest, ANewTopAlignedControlAtTopZeroGoesAboveTheOthers) {
@@ -237,6 +333,290 @@ TEST_F(UiLayoutTest, LabelsButtonsAndCheckBoxesTakeTheSizeOfTheirText) {
   EXPECT_EQ(free.Bounds(), (Rect{0, 0, 10 + 30 + 5, 20 + 40 + 3}));
 }
 
+Button& AddButton(Container& parent, const std::string& name, Align align, int width, int height) {
+  Button& button = parent.Add<Button>(name);
+  button.SetBounds({0, 0, width, height});
+  button.SetAlign(align);
+  return button;
+}
+
+Label& AddLabel(Container& parent, const std::string& name, const std::string& caption, Align align) {
+  Label& label = parent.Add<Label>(name);
+  label.SetCaption(caption);
+  label.SetAlign(align);
+  return label;
+}
+
+// An auto-sized panel takes the size its children need, spacing included, as the layout then
+// places them: so nothing in it is cut and nothing is added.
+TEST_F(UiLayoutTest, AnAutoSizedPanelTakesTheSizeOfItsContent) {
+  struct Case {
+    const char* what;
+    Align align;
+    ChildSizing sizing;
+    void (*fill)(Panel&);
+    Rect expected;
+  } cases[] = {
+      {"edge spacing around a button",
+       Align::None,
+       {5, 3, 0, 0},
+       [](Panel& p) { AddButton(p, "b", Align::Left, 75, 25); },
+       {0, 0, 85, 31}},
+      {"a border",
+       Align::None,
+       {},
+       [](Panel& p) {
+         p.SetBorderStyle(BorderStyle::Single);
+         AddButton(p, "b", Align::Left, 75, 25);
+       },
+       {0, 0, 79, 29}},
+      {"right-aligned buttons",
+       Align::None,
+       {3, 0, 6, 0},
+       [](Panel& p) {
+         AddButton(p, "b1", Align::Right, 75, 25);
+         AddButton(p, "b2", Align::Right, 75, 25);
+       },
+       {0, 0, 162, 25}},
+      {"a left and a right button",
+       Align::None,
+       {3, 0, 6, 0},
+       [](Panel& p) {
+         AddButton(p, "b1", Align::Left, 75, 25);
+         AddButton(p, "b2", Align::Right, 75, 25);
+       },
+       {0, 0, 162, 25}},
+      {"a button's own right spacing",
+       Align::None,
+       {5, 0, 0, 0},
+       [](Panel& p) {
+         AddButton(p, "b", Align::Left, 75, 25).SetBorderSpacing({0, 0, 0, 10, 0});
+       },
+       {0, 0, 90, 25}},
+      {"left buttons' own spacing",
+       Align::None,
+       {2, 0, 4, 0},
+       [](Panel& p) {
+         AddButton(p, "b1", Align::Left, 75, 25).SetBorderSpacing({0, 7, 0, 10, 0});
+         AddButton(p, "b2", Align::Left, 75, 25);
+       },
+       {0, 0, 169, 25}},
+      {"a right button's own spacing towards a left one",
+       Align::None,
+       {0, 0, 2, 0},
+       [](Panel& p) {
+         AddButton(p, "b1", Align::Left, 75, 25);
+         AddButton(p, "b2", Align::Right, 75, 25).SetBorderSpacing({0, 9, 0, 0, 0});
+       },
+       {0, 0, 159, 25}},
+      {"a client panel by its size",
+       Align::None,
+       {},
+       [](Panel& p) {
+         AddPanel(p, "inner", Align::Client, {0, 0, 40, 30});
+       },
+       {0, 0, 40, 30}},
+      {"a name and a status label",
+       Align::None,
+       {0, 0, 8, 0},
+       [](Panel& p) {
+         AddLabel(p, "name", "Block", Align::Left);
+         AddLabel(p, "status", "pending...", Align::Client);
+       },
+       {0, 0, 98, 15}},
+      {"top labels",
+       Align::None,
+       {4, 2, 0, 3},
+       [](Panel& p) {
+         AddLabel(p, "a", "Hello", Align::Top);
+         AddLabel(p, "b", "Hi", Align::Top);
+       },
+       {0, 0, 38, 37}},
+      {"a hidden label",
+       Align::Top,
+       {},
+       [](Panel& p) {
+         AddLabel(p, "a", "Hello", Align::Top).SetVisible(false);
+         AddLabel(p, "b", "Hi", Align::Top);
+       },
+       {0, 0, 400, 15}},
+      {"own top and bottom spacing",
+       Align::Top,
+       {0, 3, 0, 0},
+       [](Panel& p) {
+         AddLabel(p, "a", "Hello", Align::Top).SetBorderSpacing({0, 0, 6, 0, 0});
+         AddLabel(p, "b", "Hi", Align::Bottom).SetBorderSpacing({0, 0, 0, 0, 5});
+       },
+       {0, 0, 400, 41}},
+      {"a top label's own bottom spacing",
+       Align::Top,
+       {0, 0, 0, 3},
+       [](Panel& p) {
+         AddLabel(p, "a", "Hello", Align::Top).SetBorderSpacing({0, 0, 0, 0, 6});
+         AddLabel(p, "b", "Hi", Align::Top).SetTop(50);  // below a
+       },
+       {0, 0, 400, 36}},
+      {"a top and a bottom label",
+       Align::Top,
+       {0, 0, 0, 2},
+       [](Panel& p) {
+         AddLabel(p, "a", "Hello", Align::Top).SetBorderSpacing({0, 0, 0, 0, 5});
+         AddLabel(p, "b", "Hi", Align::Bottom);
+       },
+       {0, 0, 400, 35}},
+      {"a client label's own bottom spacing above a bottom one",
+       Align::Top,
+       {0, 0, 0, 2},
+       [](Panel& p) {
+         AddLabel(p, "a", "Hello", Align::Client).SetBorderSpacing({0, 0, 0, 0, 6});
+         AddLabel(p, "b", "Hi", Align::Bottom);
+       },
+       {0, 0, 400, 36}},
+      {"bottom labels",
+       Align::Top,
+       {0, 3, 0, 2},
+       [](Panel& p) {
+         AddLabel(p, "a", "Hello", Align::Bottom);
+         AddLabel(p, "b", "Hi", Align::Bottom);
+       },
+       {0, 0, 400, 38}},
+      {"a top and a client label",
+       Align::Top,
+       {0, 0, 0, 2},
+       [](Panel& p) {
+         AddLabel(p, "a", "Hello", Align::Top);
+         AddLabel(p, "b", "Hi", Align::Client);
+       },
+       {0, 0, 400, 32}},
+      {"a client label's own top spacing",
+       Align::Top,
+       {0, 0, 0, 2},
+       [](Panel& p) {
+         AddLabel(p, "a", "Hello", Align::Top);
+         AddLabel(p, "b", "Hi", Align::Client).SetBorderSpacing({0, 0, 5, 0, 0});
+       },
+       {0, 0, 400, 35}},
+      {"a left button under a top label",
+       Align::Top,
+       {0, 0, 0, 2},
+       [](Panel& p) {
+         AddLabel(p, "a", "Hello", Align::Top);
+         AddButton(p, "b", Align::Left, 75, 25).SetBorderSpacing({0, 0, 0, 0, 4});
+       },
+       {0, 0, 400, 46}},
+      // 26 words of 24 pixels: two lines at 400 (13 a line), three at 380.
+      {"a wrapped label within the edge spacing",
+       Align::Top,
+       {10, 0, 0, 0},
+       [](Panel& p) {
+         std::string text;
+         for (int i = 0; i < 26; ++i) text += i ? " abcd" : "abcd";
+         AddLabel(p, "hint", text, Align::Top).SetWordWrap(true);
+       },
+       {0, 0, 400, 45}},
+      {"a wrapped client label within the edge spacing",
+       Align::Top,
+       {10, 0, 0, 0},
+       [](Panel& p) {
+         std::string text;
+         for (int i = 0; i < 26; ++i) text += i ? " abcd" : "abcd";
+         AddLabel(p, "hint", text, Align::Client).SetWordWrap(true);
+       },
+       {0, 0, 400, 45}},
+      {"a label's constraints",
+       Align::None,
+       {},
+       [](Panel& p) {
+         AddLabel(p, "a", "Hello", Align::Top).SetConstraints({0, 20, 20, 0});
+       },
+       {0, 0, 20, 20}},
+      {"its own constraints",
+       Align::None,
+       {},
+       [](Panel& p) {
+         p.SetConstraints({0, 40, 50, 0});
+         AddButton(p, "b", Align::Left, 75, 25);
+       },
+       {0, 0, 50, 40}},
+      {"an auto-sized panel in it",
+       Align::Left,
+       {},
+       [](Panel& p) {
+         Panel& inner = AddPanel(p, "inner", Align::Left, {0, 0, 1, 1});
+         inner.SetAutoSize(true);
+         AddButton(inner, "b", Align::Left, 75, 25);
+       },
+       {0, 0, 75, 300}},
+      {"a control placed by its bounds",
+       Align::None,
+       {5, 3, 0, 0},
+       [](Panel& p) {
+         p.Add<Panel>("inner").SetBounds({10, 20, 30, 40});
+         p.GetControl(0).SetBorderSpacing({0, 0, 0, 9, 0});
+       },
+       {0, 0, 49, 63}},
+  };
+  for (const Case& c : cases) {
+    Form form("form");
+    form.SetClientSize({400, 300});
+    Panel& panel = AddPanel(form, "panel", c.align, {0, 0, 1, 1});
+    panel.SetChildSizing(c.sizing);
+    c.fill(panel);
+    panel.SetAutoSize(true);
+    EXPECT_EQ(panel.Bounds(), c.expected) << c.what;
+  }
+}
+
+// An auto-sized control's natural size gives way to its constraints, however it is aligned.
+TEST_F(UiLayoutTest, AutoSizeGivesWayToConstraints) {
+  enum Kind { kLabel, kButton, kPanel };
+  struct Case {
+    Kind kind;
+    Align align;
+    SizeConstraints constraints;
+    Rect expected;
+  } cases[] = {
+      {kLabel, Align::None, {50, 0, 0, 0}, {0, 0, 50, 15}},  // "Hello": 30 x 15
+      {kLabel, Align::None, {0, 20, 0, 0}, {0, 0, 30, 20}},
+      {kLabel, Align::None, {0, 0, 20, 0}, {0, 0, 20, 15}},
+      {kLabel, Align::None, {0, 0, 0, 10}, {0, 0, 30, 10}},
+      {kLabel, Align::Left, {0, 0, 0, 32}, {0, 0, 30, 32}},  // at the top of its band
+      {kLabel, Align::Left, {40, 0, 0, 0}, {0, 0, 40, 100}},
+      {kLabel, Align::Right, {0, 0, 20, 0}, {180, 0, 20, 100}},
+      {kButton, Align::None, {75, 0, 0, 0}, {0, 0, 75, 25}},  // "OK": 28 x 25
+      {kButton, Align::None, {0, 0, 0, 20}, {0, 0, 28, 20}},
+      {kButton, Align::Top, {0, 0, 120, 0}, {0, 0, 120, 25}},
+      {kButton, Align::Top, {0, 30, 0, 0}, {0, 0, 200, 30}},
+      {kPanel, Align::None, {0, 0, 50, 0}, {0, 0, 50, 25}},  // one 75 x 25 button
+      {kPanel, Align::None, {0, 40, 0, 0}, {0, 0, 75, 40}},
+      {kPanel, Align::Left, {0, 0, 0, 32}, {0, 0, 75, 32}},
+      {kPanel, Align::Client, {0, 0, 0, 20}, {0, 0, 200, 20}},
+  };
+  for (const Case& c : cases) {
+    Form form("form");
+    form.SetClientSize({200, 100});
+    Control* control = nullptr;
+    if (c.kind == kLabel) {
+      control = &form.Add<Label>("label");
+      control->SetCaption("Hello");
+    } else if (c.kind == kButton) {
+      control = &form.Add<Button>("button");
+      control->SetCaption("OK");
+    } else {
+      Panel& panel = form.Add<Panel>("panel");
+      AddButton(panel, "b", Align::Left, 75, 25);
+      control = &panel;
+    }
+    control->SetBounds({0, 0, 5, 5});
+    control->SetAutoSize(true);
+    control->SetConstraints(c.constraints);
+    control->SetAlign(c.align);
+    EXPECT_EQ(control->Bounds(), c.expected)
+        << control->Name() << " " << c.constraints.minWidth << " " << c.constraints.minHeight << " "
+        << c.constraints.maxWidth << " " << c.constraints.maxHeight;
+  }
+}
+
 // The standard immunizer frame: a column sized to its content.
 struct ImmunizerFrame {
   explicit ImmunizerFrame(Container& parent) : frame(parent.Add<Frame>("frame")) {
@@ -318,6 +698,7 @@ TEST_F(UiLayoutTest, AnchoredEdgesKeepTheirDistanceToTheParent) {
       {{false, true, true, false}, {110, 10, 50, 20}},
       {{true, false, false, true}, {10, 60, 50, 20}},
       {{true, true, true, true}, {10, 10, 150, 70}},
+      {{false, false, true, true}, {110, 60, 50, 20}},   // a dialog's OK button
       {{false, false, false, false}, {60, 35, 50, 20}},  // keeps its place relative to the centre
   };
   for (const Case& c : cases) {
@@ -340,6 +721,16 @@ TEST_F(UiLayoutTest, AnchoredEdgesKeepTheirDistanceToTheParent) {
   label.SetBounds({72, 48, 56, 10});
   form.SetClientSize({400, 100});
   EXPECT_EQ(label.Bounds(), (Rect{72, 48, 256, 15}));
+
+  // A word-wrapped one: its height follows the width it stretches to.
+  form.SetClientSize({200, 100});
+  Label& wrapped = AddLabel(form, "wrapped", "aaa bbb ccc ddd", Align::None);
+  wrapped.SetWordWrap(true);
+  wrapped.SetAnchors({true, true, true, false});
+  wrapped.SetBounds({10, 10, 50, 10});
+  EXPECT_EQ(wrapped.Bounds(), (Rect{10, 10, 50, 30}));
+  form.SetClientSize({300, 100});
+  EXPECT_EQ(wrapped.Bounds(), (Rect{10, 10, 150, 15}));
 }
 
 TEST_F(UiLayoutTest, ConstraintsLimitTheLaidOutSize) {
@@ -397,6 +788,61 @@ TEST_F(UiLayoutTest, AScrollBoxKnowsItsVerticalScrollRange) {
   for (Panel* p : panels) p->SetVisible(false);
   EXPECT_EQ(box.VertScrollRange(), 0);
   EXPECT_FALSE(box.VertScrollBarVisible());
+}
+
+// The range: the lowest child's bottom and the larger of its own bottom spacing and the edge
+// spacing; the bar shows only when the range is more than the client's height, and narrows
+// the client the children are laid out in.
+TEST_F(UiLayoutTest, TheScrollRangeDecidesTheBarAndTheClientWidth) {
+  struct Case {
+    ChildSizing sizing;
+    BorderStyle border;
+    int firstHeight, secondHeight;
+    BorderSpacing second;
+    int range;
+    bool bar;
+    int childWidth;
+  } cases[] = {
+      {{16, 16, 0, 0}, BorderStyle::None, 50, 50, {}, 132, false, 268},
+      {{16, 16, 0, 0}, BorderStyle::None, 50, 50, {0, 0, 0, 0, 20}, 136, false, 268},
+      {{16, 16, 0, 0}, BorderStyle::None, 100, 100, {}, 232, true, 251},
+      {{0, 0, 0, 0}, BorderStyle::None, 100, 100, {}, 200, false, 300},  // exactly the height
+      {{0, 0, 0, 0}, BorderStyle::None, 100, 101, {}, 201, true, 283},
+      {{0, 0, 0, 0}, BorderStyle::Single, 100, 97, {}, 197, true, 279},  // the border takes 2 a side
+      {{0, 0, 0, 0}, BorderStyle::Single, 100, 96, {}, 196, false, 296},
+  };
+  for (const Case& c : cases) {
+    Form form("form");
+    form.SetClientSize({300, 200});
+    ScrollBox& box = form.Add<ScrollBox>("sb");
+    box.SetAlign(Align::Client);
+    box.SetBorderStyle(c.border);
+    box.SetChildSizing(c.sizing);
+    Panel& first = AddPanel(box, "first", Align::Top, {0, 0, 10, c.firstHeight});
+    AddPanel(box, "second", Align::Top, {0, 300, 10, c.secondHeight}).SetBorderSpacing(c.second);
+    EXPECT_EQ(box.VertScrollRange(), c.range) << c.range;
+    EXPECT_EQ(box.VertScrollBarVisible(), c.bar) << c.range;
+    EXPECT_EQ(first.Width(), c.childWidth) << c.range;
+    EXPECT_EQ(box.ClientSize().width, c.childWidth + 2 * c.sizing.leftRightSpacing) << c.range;
+  }
+
+  // A wrapped label in a frame in the box: the bar's width makes it wrap again, and the
+  // frame and the range grow with it. 13 words of 24 pixels fill 384; 383 holds 12.
+  Form form("form");
+  form.SetClientSize({400, 100});
+  ScrollBox& box = form.Add<ScrollBox>("sb");
+  box.SetAlign(Align::Client);
+  Panel& frame = AddPanel(box, "frame", Align::Top, {0, 0, 1, 1});
+  frame.SetAutoSize(true);
+  std::string text;
+  for (int i = 0; i < 13; ++i) text += i ? " abcd" : "abcd";
+  AddLabel(frame, "hint", text, Align::Top).SetWordWrap(true);
+  AddPanel(frame, "spacer", Align::Top, {0, 100, 1, 70});
+  EXPECT_EQ(frame.Height(), 15 + 70);
+  AddPanel(box, "more", Align::Top, {0, 200, 1, 20});
+  EXPECT_TRUE(box.VertScrollBarVisible());
+  EXPECT_EQ(frame.Bounds(), (Rect{0, 0, 383, 30 + 70}));
+  EXPECT_EQ(box.VertScrollRange(), 100 + 20);
 }
 
 TEST_F(UiLayoutTest, PagesFillThePageControlsDisplayArea) {
