@@ -18,6 +18,7 @@
 #include "tests/fakes/DebugEntryRecorder.h"
 #include "tests/fakes/FakeHttp.h"
 #include "tests/fakes/FakeWindows.h"
+#include "tests/ui/UiTestPrinters.h"
 
 namespace {
 

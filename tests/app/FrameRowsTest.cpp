@@ -17,6 +17,7 @@
 #include "platform/bmrCredits.h"
 #include "platform/bmrWindows.h"
 #include "tests/fakes/FakeWindows.h"
+#include "tests/ui/UiTestPrinters.h"
 
 namespace {
 

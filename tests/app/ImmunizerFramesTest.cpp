@@ -8,6 +8,7 @@
 #include "app/FrameUnitQuietmarkStandardImmunizer.h"
 #include "app/ui/headless/HeadlessBackend.h"
 #include "tests/app/ScriptedImmunizers.h"
+#include "tests/ui/UiTestPrinters.h"
 
 namespace {
 

@@ -80,15 +80,16 @@ TEST_F(UiLayoutTest, AlignedControlsShareTheirEdgesAtEveryDpi) {
   EXPECT_EQ(right.Bounds(), (Rect{246, 43, 50, 120}));
   EXPECT_EQ(client.Bounds(), (Rect{46, 42, 197, 122}));
 
-  // At 120 DPI, where halves round up (2 is 3, 3 is 4, 6 is 8) and a size is the distance of
-  // its scaled edges (top2 from 50 to 60: 63 to 75).
+  // At 120 DPI, where halves round up (2 is 3, 3 is 4, 6 is 8, 10 is 13): an aligned control's
+  // size is scaled as a size, not as the distance of its scaled edges (top2 from 50 to 60 would
+  // be 63 to 75, 12), so controls of one size stay of one size.
   auto at120 = LayoutOf(form, 120);
   EXPECT_EQ(at120[&top1], (Rect{5, 5, 365, 25}));
-  EXPECT_EQ(at120[&top2], (Rect{5, 38, 365, 12}));
+  EXPECT_EQ(at120[&top2], (Rect{5, 38, 365, 13}));
   EXPECT_EQ(at120[&bottom], (Rect{5, 207, 365, 38}));
-  EXPECT_EQ(at120[&left], (Rect{5, 53, 50, 151}));
-  EXPECT_EQ(at120[&right], (Rect{307, 54, 63, 149}));
-  EXPECT_EQ(at120[&client], (Rect{58, 53, 245, 151}));
+  EXPECT_EQ(at120[&left], (Rect{5, 54, 50, 150}));
+  EXPECT_EQ(at120[&right], (Rect{307, 55, 63, 148}));
+  EXPECT_EQ(at120[&client], (Rect{58, 54, 245, 150}));
 
   for (const int dpi : kDpis) {
     auto r = LayoutOf(form, dpi);
