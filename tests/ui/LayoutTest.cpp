@@ -752,6 +752,48 @@ TEST_F(UiLayoutTest, ConstraintsLimitTheLaidOutSize) {
   EXPECT_EQ(form.Height(), 360);
 }
 
+// A label that ends in an ellipsis gives way in its row, as far as the client-aligned label
+// beside it lacks its text's width and no further; one that does not keeps its text's width.
+TEST_F(UiLayoutTest, AnEllipsisLabelGivesWaySoTheClientLabelKeepsItsText) {
+  struct Case {
+    int width, dpi;
+    bool ellipsis;
+    Rect name, status, button;  // the band's height, each
+  } cases[] = {
+      // Room enough: both whole, the status fills the rest.
+      {400, 96, true, {0, 0, 120, 25}, {128, 0, 189, 25}, {325, 0, 75, 25}},
+      // The name gives the 45 pixels the status lacks.
+      {250, 96, true, {0, 0, 75, 25}, {83, 0, 84, 25}, {175, 0, 75, 25}},
+      {250, 144, true, {0, 0, 112, 38}, {124, 0, 126, 38}, {262, 0, 113, 38}},
+      // Nothing left to give: the name is gone, the status has what remains.
+      {100, 96, true, {0, 0, 0, 25}, {8, 0, 9, 25}, {25, 0, 75, 25}},
+      // Without the ellipsis the name keeps its text and the status is cut.
+      {250, 96, false, {0, 0, 120, 25}, {128, 0, 39, 25}, {175, 0, 75, 25}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.width << " wide at " << c.dpi << " DPI, ellipsis " << c.ellipsis);
+    Form form("form");
+    form.SetClientSize({c.width, 25});
+    form.SetChildSizing({0, 0, 8, 0});
+    Label& name = form.Add<Label>("name");
+    name.SetCaption("Name of twenty chars");  // 120 wide at 96 DPI
+    name.SetAlign(Align::Left);
+    name.SetEndEllipsis(c.ellipsis);
+    Label& status = form.Add<Label>("status");
+    status.SetCaption("no blocks yet!");  // 84
+    status.SetAlignment(TextAlign::Right);
+    status.SetAlign(Align::Client);
+    Button& button = form.Add<Button>("button");
+    button.SetAutoSize(false);
+    button.SetBounds({0, 0, 75, 25});
+    button.SetAlign(Align::Right);
+    auto at = LayoutOf(form, c.dpi);
+    EXPECT_EQ(at[&name], c.name);
+    EXPECT_EQ(at[&status], c.status);
+    EXPECT_EQ(at[&button], c.button);
+  }
+}
+
 TEST_F(UiLayoutTest, AScrollBoxKnowsItsVerticalScrollRange) {
   Form form("form");
   form.SetClientSize({300, 200});
